@@ -1,0 +1,57 @@
+# make run   - install what is missing, build, start the program
+# make test  - install what is missing, build, run the whole suite (windows under Xvfb)
+# make test-sanitize - the same suite built with AddressSanitizer and UBSan
+# make bench - the measurements (Google Benchmark)
+
+PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth \
+            libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+BENCH_BUILD ?= build-bench
+XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
+CTEST := ctest --output-on-failure --timeout 300
+
+.PHONY: all deps configure build run test test-sanitize bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  if [ "$$(id -u)" -eq 0 ]; then SUDO=""; else SUDO=sudo; fi; \
+	  $$SUDO apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
+	fi
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD)
+
+run: build
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+	  echo "No display: start 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
+	$(BUILD)/bin/quellbit
+
+test: build
+	cd $(BUILD) && $(XVFB) $(CTEST)
+
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELLBIT_SANITIZE=ON
+	cmake --build $(ASAN_BUILD)
+	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(XVFB) $(CTEST)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLBIT_BENCH=ON -DBUILD_TESTING=OFF
+	cmake --build $(BENCH_BUILD)
+	@for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$b"; \
+	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)

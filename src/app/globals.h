@@ -1,0 +1,18 @@
+#pragma once
+
+// Program-wide state, alive for the whole run: the header records of the last
+// bitmap read, the scan bounds and the path of the current picture's data file.
+
+#include "convert/scan.h"
+#include "intake/bitmap_header.h"
+
+#include <QString>
+
+namespace quellbit {
+
+extern BITMAPFILEHEADER BmpFileHeader;
+extern BITMAPINFOHEADER BmpInfoHeader;
+extern ScanRange ScanBounds;
+extern QString OutFilePath;
+
+} // namespace quellbit

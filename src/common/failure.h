@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <stdexcept>
+
+namespace quellbit {
+
+// The one error type of the core: an operation on a named file (or the
+// arithmetic behind it) could not be carried out. what() reads "file: reason";
+// front ends show it in a message box or on standard error.
+class Failure : public std::runtime_error {
+public:
+    Failure(std::string file, std::string reason);
+
+    const std::string &file() const noexcept { return file_; }
+    const std::string &reason() const noexcept { return reason_; }
+
+private:
+    std::string file_;
+    std::string reason_;
+};
+
+} // namespace quellbit

@@ -1,0 +1,62 @@
+#include "convert/data_file.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace quellbit {
+
+namespace {
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
+    });
+}
+} // namespace
+
+std::string hexByte(std::uint8_t value)
+{
+    return {kHexDigits[value >> 4], kHexDigits[value & 0x0F]};
+}
+
+std::string dataLine(std::span<const std::uint8_t, kItemsPerLine> bytes)
+{
+    std::string line;
+    line.reserve(kLineLength + kLineEnd.size());
+    line += kLinePrefix;
+    for (int k = 0; k < kItemsPerLine; ++k) {
+        line += hexByte(bytes[k]);
+        line += k + 1 < kItemsPerLine ? "H," : "H;";
+    }
+    line += kLineEnd;
+    return line;
+}
+
+std::string dataFileName(std::string_view pictureFileName)
+{
+    constexpr std::string_view from = ".BMP";
+    std::string name = "lcd_";
+    std::size_t i = 0;
+    while (i < pictureFileName.size()) {
+        if (i + from.size() <= pictureFileName.size()
+            && equalsIgnoringCase(pictureFileName.substr(i, from.size()), from)) {
+            name += ".txt";
+            i += from.size();
+        } else {
+            name += pictureFileName[i++];
+        }
+    }
+    return name;
+}
+
+std::string dataFilePath(std::string_view folder, std::string_view pictureFileName, char separator)
+{
+    std::string path(folder);
+    path += separator;
+    path += dataFileName(pictureFileName);
+    return path;
+}
+
+} // namespace quellbit

@@ -1,0 +1,50 @@
+#pragma once
+
+// The LCD data file: assembler data statements holding the picture as one
+// stream of bits, one bit per dot, eight dots per byte, eight bytes per line.
+//
+// Worked example. The top row of a picture starts with these 16 dots
+// (# = on colour, . = any other colour), leftmost first:
+//
+//     # . . . . . . .   . . . . . . . #
+//     bit 0 ........ 7   bit 0 ........ 7
+//
+// The leftmost dot of each group of eight is bit 0 (weight 1), the eighth is
+// bit 7 (weight 128), so the two groups are the bytes 01 and 80. With six
+// more bytes of 00 the first line of the file reads (CR LF after it):
+//
+//     "        DB 01H,80H,00H,00H,00H,00H,00H,00H;"
+//
+// A 240-dot row is 30 bytes, so rows do not follow lines: every four rows
+// fill exactly fifteen lines, and a 240 x 128 picture gives 480 lines of
+// 45 bytes each with CR LF, 21,600 bytes in all.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quellbit {
+
+inline constexpr std::string_view kLinePrefix = "        DB ";
+inline constexpr std::string_view kLineEnd = "\r\n";
+inline constexpr int kItemsPerLine = 8;
+inline constexpr std::size_t kLineLength = 43; // without CR LF
+
+// Two upper-case hexadecimal digits, with a leading "0" below 16.
+std::string hexByte(std::uint8_t value);
+
+// One whole line for eight bytes, CR LF included.
+std::string dataLine(std::span<const std::uint8_t, kItemsPerLine> bytes);
+
+// The name of a picture's data file: "lcd_" and the picture's file name with
+// every ".BMP" (in any letter case) replaced by ".txt". "logo.bmp" gives
+// "lcd_logo.txt", "LOGO.BMP" "lcd_LOGO.txt", "a.bmp.bmp" "lcd_a.txt.txt".
+std::string dataFileName(std::string_view pictureFileName);
+
+// The full path of the data file: the folder path exactly as given, the
+// separator, then dataFileName(). No normalisation: a folder path that ends
+// in a separator gives a doubled one.
+std::string dataFilePath(std::string_view folder, std::string_view pictureFileName, char separator = '/');
+
+} // namespace quellbit

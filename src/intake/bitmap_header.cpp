@@ -1,0 +1,167 @@
+#include "intake/bitmap_header.h"
+
+#include "common/failure.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace quellbit {
+
+namespace {
+
+// Sequential little-endian reader over the first bytes of the file.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) { }
+
+    std::uint8_t u8() { return bytes_[pos_++]; }
+    std::uint16_t u16()
+    {
+        const std::uint16_t lo = u8();
+        return static_cast<std::uint16_t>(lo | (u8() << 8));
+    }
+    std::uint32_t u32()
+    {
+        const std::uint32_t lo = u16();
+        return lo | (static_cast<std::uint32_t>(u16()) << 16);
+    }
+    std::int32_t s32() { return static_cast<std::int32_t>(u32()); }
+    std::int16_t s16() { return static_cast<std::int16_t>(u16()); }
+    RGBQUAD quad()
+    {
+        RGBQUAD q;
+        q.rgbBlue = u8();
+        q.rgbGreen = u8();
+        q.rgbRed = u8();
+        q.rgbReserved = u8();
+        return q;
+    }
+    void seek(std::size_t pos) { pos_ = pos; }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+};
+
+// Longest prefix the header read ever needs: file header, the longest info
+// header and two palette entries.
+constexpr std::size_t kMaxHeaderBytes = kFileHeaderSize + 124 + 8;
+
+std::string byteCount(std::size_t n)
+{
+    return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+}
+
+} // namespace
+
+std::size_t paletteOffsetFor(std::uint32_t biSize)
+{
+    switch (biSize) {
+    case 40: case 52: case 56: case 64: case 108: case 124:
+        return kFileHeaderSize + biSize;
+    default:
+        return kFileHeaderSize + kInfoHeaderSize;
+    }
+}
+
+BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName)
+{
+    constexpr std::size_t headerEnd = kFileHeaderSize + kInfoHeaderSize;
+    if (bytes.size() < headerEnd)
+        throw Failure(fileName, "the file ends after " + byteCount(bytes.size())
+                                    + "; a bitmap's two headers take 54 bytes");
+
+    BitmapHeaders h;
+    ByteReader in(bytes);
+    h.file.bfType = in.u16();
+    h.file.bfSize = in.u32();
+    h.file.bfReserved1 = in.u16();
+    h.file.bfReserved2 = in.u16();
+    h.file.bfOffBits = in.u32();
+
+    h.info.biSize = in.u32();
+    h.info.biWidth = in.s32();
+    h.info.biHeight = in.s32();
+    h.info.biPlanes = in.u16();
+    h.info.biBitCount = in.s16();
+    h.info.biCompression = in.u32();
+    h.info.biSizeImage = in.u32();
+    h.info.biXPelsPerMeter = in.s32();
+    h.info.biYPelsPerMeter = in.s32();
+    h.info.biClrUsed = in.u32();
+    h.info.biClrImportant = in.u32();
+
+    if (h.info.biBitCount == 1) {
+        h.paletteOffset = paletteOffsetFor(h.info.biSize);
+        const std::size_t paletteEnd = h.paletteOffset + 8;
+        if (bytes.size() < paletteEnd)
+            throw Failure(fileName, "the file ends after " + byteCount(bytes.size())
+                                        + ", before the end of its two palette entries at byte "
+                                        + std::to_string(paletteEnd));
+        in.seek(h.paletteOffset);
+        h.palette0 = in.quad();
+        h.palette1 = in.quad();
+        h.paletteRead = true;
+    }
+    return h;
+}
+
+BitmapHeaders readBitmapHeaders(const std::string &path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw Failure(path, "this is a folder, not a bitmap file");
+
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw Failure(path, std::string("cannot be opened for reading: ") + std::strerror(errno));
+
+    std::array<std::uint8_t, kMaxHeaderBytes> buffer {};
+    file.read(reinterpret_cast<char *>(buffer.data()), buffer.size());
+    if (file.bad())
+        throw Failure(path, std::string("cannot be read: ") + std::strerror(errno));
+    const auto got = static_cast<std::size_t>(file.gcount());
+    return parseBitmapHeaders(std::span(buffer.data(), got), path);
+}
+
+Verdict judgeHeaders(const BITMAPINFOHEADER &info)
+{
+    if (info.biHeight != kPictureHeight)
+        return Verdict::WrongHeight;
+    if (info.biWidth != kPictureWidth)
+        return Verdict::WrongWidth;
+    if (info.biBitCount != kPictureBitCount)
+        return Verdict::WrongBitCount;
+    return Verdict::Accepted;
+}
+
+std::string describePicture(const BITMAPINFOHEADER &info)
+{
+    std::string text = std::to_string(info.biWidth) + " x " + std::to_string(info.biHeight) + ", "
+        + std::to_string(info.biBitCount) + (info.biBitCount == 1 ? " bit" : " bits");
+    if (info.biHeight < 0)
+        text += ", top-down";
+    return text;
+}
+
+std::string describeVerdict(Verdict verdict, const BITMAPINFOHEADER &info)
+{
+    switch (verdict) {
+    case Verdict::Accepted:
+        return "accepted";
+    case Verdict::WrongHeight:
+        return "height is " + std::to_string(info.biHeight) + ", not "
+            + std::to_string(kPictureHeight)
+            + (info.biHeight == -kPictureHeight ? " (top-down rows are not accepted)" : "");
+    case Verdict::WrongWidth:
+        return "width is " + std::to_string(info.biWidth) + ", not " + std::to_string(kPictureWidth);
+    case Verdict::WrongBitCount:
+        return "bit count is " + std::to_string(info.biBitCount) + ", not 1";
+    }
+    return {};
+}
+
+} // namespace quellbit

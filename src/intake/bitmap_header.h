@@ -1,0 +1,102 @@
+#pragma once
+
+// Reading and judging the fixed headers of a Windows bitmap file. This is the
+// only place where a bitmap is read as bytes; the pixels themselves are
+// decoded by the picture box (see imaging/bitmap_image.h).
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace quellbit {
+
+inline constexpr std::int32_t kPictureWidth = 240;
+inline constexpr std::int32_t kPictureHeight = 128;
+inline constexpr std::int16_t kPictureBitCount = 1;
+
+inline constexpr std::size_t kFileHeaderSize = 14;
+inline constexpr std::size_t kInfoHeaderSize = 40;
+
+// The first 14 bytes of the file. Nothing in the program reads these fields;
+// they are kept because the header read fills them.
+struct BITMAPFILEHEADER {
+    std::uint16_t bfType = 0;
+    std::uint32_t bfSize = 0;
+    std::uint16_t bfReserved1 = 0;
+    std::uint16_t bfReserved2 = 0;
+    std::uint32_t bfOffBits = 0;
+};
+
+// The next 40 bytes. Only biWidth, biHeight and biBitCount are judged.
+struct BITMAPINFOHEADER {
+    std::uint32_t biSize = 0;
+    std::int32_t biWidth = 0;
+    std::int32_t biHeight = 0;
+    std::uint16_t biPlanes = 0;
+    std::int16_t biBitCount = 0;
+    std::uint32_t biCompression = 0;
+    std::uint32_t biSizeImage = 0;
+    std::int32_t biXPelsPerMeter = 0;
+    std::int32_t biYPelsPerMeter = 0;
+    std::uint32_t biClrUsed = 0;
+    std::uint32_t biClrImportant = 0;
+};
+
+struct RGBQUAD {
+    std::uint8_t rgbBlue = 0;
+    std::uint8_t rgbGreen = 0;
+    std::uint8_t rgbRed = 0;
+    std::uint8_t rgbReserved = 0;
+};
+
+// Colour value: red + 256 * green + 65536 * blue. The reserved byte plays no
+// part (some writers set it to FF).
+constexpr std::int32_t colorValue(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+{
+    return red + 256 * green + 65536 * blue;
+}
+constexpr std::int32_t colorValue(const RGBQUAD &entry)
+{
+    return colorValue(entry.rgbRed, entry.rgbGreen, entry.rgbBlue);
+}
+
+enum class Verdict { Accepted, WrongHeight, WrongWidth, WrongBitCount };
+
+struct BitmapHeaders {
+    BITMAPFILEHEADER file;
+    BITMAPINFOHEADER info;
+    bool paletteRead = false; // only a 1-bit file has its palette read
+    std::size_t paletteOffset = 0;
+    RGBQUAD palette0;
+    RGBQUAD palette1;
+};
+
+// Where the two palette entries of a 1-bit file start. They follow the info
+// header, whose real length is biSize for every defined header size (40, 52,
+// 56, 64, 108, 124: longer headers carry colour masks and colour-space data
+// before the palette). For any other biSize the 40-byte layout is assumed.
+std::size_t paletteOffsetFor(std::uint32_t biSize);
+
+// The headers as they stand at the start of `bytes` (the beginning of the
+// file named `fileName`, used only in messages). Throws Failure when the
+// bytes end before the 54 header bytes or, for a 1-bit file, before the end
+// of the second palette entry.
+BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName);
+
+// Opens `path` for reading, reads the headers (and for a 1-bit file the two
+// palette entries) and closes it. Throws Failure when the file cannot be
+// opened or is too short.
+BitmapHeaders readBitmapHeaders(const std::string &path);
+
+// The acceptance test, in this order, each an exact equality: height 128,
+// width 240, bit count 1. The first that fails rejects the file.
+Verdict judgeHeaders(const BITMAPINFOHEADER &info);
+
+// "320 x 240, 8 bits" (or "240 x -128, 1 bit, top-down"): what the header
+// says, for reports on rejected files.
+std::string describePicture(const BITMAPINFOHEADER &info);
+
+// The reason of a rejection in plain words ("height is 64, not 128").
+std::string describeVerdict(Verdict verdict, const BITMAPINFOHEADER &info);
+
+} // namespace quellbit

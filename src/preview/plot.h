@@ -1,0 +1,59 @@
+#pragma once
+
+// Reading an LCD data file back into dots: each line is cut to its items,
+// turned into a string of "0" and "1" characters (most significant bit of
+// each byte first) and plotted in groups of eight from the last character to
+// the first, so bit 0 lands on the leftmost dot of its group again.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quellbit {
+
+inline constexpr std::int32_t kDotOffColor = 32768; // dark green: red 0, green 128, blue 0
+inline constexpr std::int32_t kDotOnColor = 0;      // black
+
+// Where the dots go: a pixel surface addressed from (0, 0) at the top left.
+class Surface {
+public:
+    virtual ~Surface() = default;
+    // Fill the whole surface with its background colour.
+    virtual void clear() = 0;
+    // Colour the pixels (x, y), (x + 1, y), ... with `colors`. Pixels outside
+    // the surface are left alone.
+    virtual void setPixels(std::int32_t x, std::int32_t y, std::span<const std::int32_t> colors) = 0;
+};
+
+// The position of the next dot; survives between plotBits calls so that
+// consecutive bit strings continue the same raster.
+struct PlotState {
+    std::int16_t PlotX = 0;
+    std::int16_t PlotRow = 0;
+};
+
+// A line shorter than this cannot be cut: 11 prefix characters and the
+// closing "H;".
+inline constexpr std::size_t kShortestDataLine = 13;
+
+// The bit string of one non-empty line: characters 12 to n - 2 (counting from
+// 1), every "H," removed in one left-to-right pass regardless of case, then
+// every hexadecimal digit replaced by its four binary digits. Other characters
+// pass through unchanged. The caller guarantees line.size() >= 13.
+std::string decodeLine(std::string_view line);
+
+// Plots as many characters of `bits` as fit in the width x height area,
+// starting at the state's position, and leaves the state at the next dot.
+// A last group of fewer than eight characters is not plotted. Characters
+// other than "0" and "1" plot nothing but take their place.
+void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
+
+// Clears the surface, starts at (0, 0) and plots every non-empty line of the
+// data file at `path` in order. Lines end at CR LF, LF or CR. Throws Failure
+// naming the file when it cannot be opened or read, and naming the line when
+// a line is too short to decode or unreasonably long; the dots plotted before
+// stay.
+void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
+
+} // namespace quellbit

@@ -1,0 +1,116 @@
+#include "widgets/picture_box.h"
+
+#include "common/failure.h"
+#include "imaging/bitmap_image.h"
+
+#include <QPainter>
+#include <QResizeEvent>
+
+namespace quellbit {
+
+PictureBox::PictureBox(QWidget *parent) : QFrame(parent)
+{
+    setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    setLineWidth(kBorder);
+    setAutoFillBackground(true);
+    resetImage();
+}
+
+QSize PictureBox::innerSize() const
+{
+    return contentsRect().size().expandedTo(QSize(0, 0));
+}
+
+QRgb PictureBox::background() const
+{
+    return palette().color(backgroundRole()).rgb();
+}
+
+void PictureBox::resetImage()
+{
+    const QSize size = innerSize();
+    QImage fresh(size.isEmpty() ? QSize(1, 1) : size, QImage::Format_RGB32);
+    fresh.fill(background());
+    if (!image_.isNull()) {
+        QPainter painter(&fresh);
+        painter.drawImage(0, 0, image_);
+    }
+    image_ = fresh;
+}
+
+void PictureBox::loadPicture(const QString &path)
+{
+    QImage picture = loadBitmapImage(path);
+    picture_ = picture;
+    hasPicture_ = true;
+    image_.fill(background());
+    QPainter painter(&image_);
+    painter.drawImage(0, 0, picture_);
+    painter.end();
+    update();
+}
+
+void PictureBox::removePicture()
+{
+    picture_ = QImage();
+    hasPicture_ = false;
+    clear();
+}
+
+std::int32_t PictureBox::point(int x, int y) const
+{
+    if (!image_.valid(x, y))
+        return -1;
+    return colorValue(image_.pixel(x, y));
+}
+
+void PictureBox::setPoint(int x, int y, std::int32_t color)
+{
+    const std::int32_t one[] = {color};
+    setPixels(x, y, one);
+}
+
+void PictureBox::clear()
+{
+    image_.fill(background());
+    update();
+}
+
+void PictureBox::setPixels(std::int32_t x, std::int32_t y, std::span<const std::int32_t> colors)
+{
+    ImageSurface(image_, background()).setPixels(x, y, colors);
+    update();
+}
+
+void PictureBox::paintEvent(QPaintEvent *event)
+{
+    QFrame::paintEvent(event);
+    QPainter painter(this);
+    const QRect inner = contentsRect();
+    painter.setClipRect(inner);
+    painter.drawImage(inner.topLeft(), image_);
+}
+
+void PictureBox::resizeEvent(QResizeEvent *event)
+{
+    QFrame::resizeEvent(event);
+    resetImage();
+}
+
+PictureBoxRaster::PictureBoxRaster(const PictureBox &box, std::int32_t width, std::int32_t height)
+    : box_(box), width_(width), height_(height), row_(static_cast<std::size_t>(std::max(width, 0)))
+{
+}
+
+std::span<const std::int32_t> PictureBoxRaster::row(std::int32_t y) const
+{
+    const QImage &image = box_.image();
+    if (y < 0 || y >= image.height())
+        throw Failure({}, "the picture box has no row " + std::to_string(y));
+    const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+    for (std::size_t x = 0; x < row_.size(); ++x)
+        row_[x] = static_cast<int>(x) < image.width() ? colorValue(line[x]) : -1;
+    return row_;
+}
+
+} // namespace quellbit
