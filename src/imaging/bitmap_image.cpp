@@ -68,7 +68,11 @@ QImage loadBitmapImage(const QString &path)
     if (file.error() != QFileDevice::NoError)
         throw Failure(name, "cannot be read: " + text(file.errorString()));
     file.close();
+    return decodeBitmapBytes(std::move(bytes), name);
+}
 
+QImage decodeBitmapBytes(QByteArray bytes, const std::string &name)
+{
     const auto *data = reinterpret_cast<const std::uint8_t *>(bytes.constData());
     const BitmapHeaders headers = parseBitmapHeaders(std::span(data, static_cast<std::size_t>(bytes.size())), name);
     checkBitmapData(headers, static_cast<std::size_t>(bytes.size()), name);

@@ -35,6 +35,10 @@ void checkBitmapData(const BitmapHeaders &headers, std::size_t fileSize, const s
 // cannot be decoded.
 QImage loadBitmapImage(const QString &path);
 
+// The same for the bytes of a whole file already in memory; `fileName` is
+// used in messages.
+QImage decodeBitmapBytes(QByteArray bytes, const std::string &fileName);
+
 // The colour values of a QImage, read with pixel colours (never palette
 // indices, which the decoder may reorder). Holds a reference: the image must
 // outlive the raster.

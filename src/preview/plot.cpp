@@ -111,6 +111,12 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
     if (!file)
         throw Failure(path, std::string("cannot be opened for reading: ") + std::strerror(errno));
 
+    plotDataStream(file, path, state, surface, width, height);
+}
+
+void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
+                    std::int32_t width, std::int32_t height)
+{
     std::string line;
     long long lineNumber = 0;
     bool afterCarriageReturn = false;
@@ -119,16 +125,16 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
         if (line.empty())
             return;
         if (line.size() < kShortestDataLine)
-            throw Failure(path, "line " + std::to_string(lineNumber) + " has " + std::to_string(line.size())
+            throw Failure(name, "line " + std::to_string(lineNumber) + " has " + std::to_string(line.size())
                                     + " characters, too few for a data line (at least 13)");
         plotBits(decodeLine(line), state, surface, width, height);
         line.clear();
     };
 
     std::array<char, 64 * 1024> buffer {};
-    while (file) {
-        file.read(buffer.data(), buffer.size());
-        const auto got = static_cast<std::size_t>(file.gcount());
+    while (in) {
+        in.read(buffer.data(), buffer.size());
+        const auto got = static_cast<std::size_t>(in.gcount());
         for (std::size_t i = 0; i < got; ++i) {
             const char c = buffer[i];
             if (c == '\n') {
@@ -141,14 +147,14 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
             } else {
                 afterCarriageReturn = false;
                 if (line.size() == kLongestLine)
-                    throw Failure(path, "line " + std::to_string(lineNumber + 1)
+                    throw Failure(name, "line " + std::to_string(lineNumber + 1)
                                             + " is over a million characters long; this is no data file");
                 line += c;
             }
         }
     }
-    if (file.bad())
-        throw Failure(path, std::string("cannot be read: ") + std::strerror(errno));
+    if (in.bad())
+        throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
     if (!line.empty())
         endLine();
 }

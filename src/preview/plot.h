@@ -6,6 +6,7 @@
 // the first, so bit 0 lands on the leftmost dot of its group again.
 
 #include <cstdint>
+#include <iosfwd>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,5 +56,10 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
 // a line is too short to decode or unreasonably long; the dots plotted before
 // stay.
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
+
+// The reading loop of loadPreview over an open stream; `name` is used in
+// messages. The surface is not cleared and the state not reset here.
+void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
+                    std::int32_t width, std::int32_t height);
 
 } // namespace quellbit
