@@ -1,0 +1,122 @@
+#include "app/form2.h"
+
+#include "app/app_icon.h"
+#include "app/failure_report.h"
+#include "app/globals.h"
+#include "common/failure.h"
+#include "preview/plot.h"
+
+#include <QFile>
+
+#include <cmath>
+#include <exception>
+
+namespace quellbit {
+
+namespace {
+
+constexpr Qt::WindowFlags kFrame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                                   | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
+
+// Twips (1/1440 inch) to pixels at the given logical resolution.
+int toPixels(int twips, int dotsPerInch)
+{
+    return static_cast<int>(std::lround(static_cast<double>(twips) * dotsPerInch / 1440.0));
+}
+
+// Lets a run plot without a repaint per dot: the box is repainted once, when
+// the run ends, also when it ends with a failure.
+class UpdatesHeld {
+public:
+    explicit UpdatesHeld(QWidget *widget) : widget_(widget), wasEnabled_(widget->updatesEnabled())
+    {
+        widget_->setUpdatesEnabled(false);
+    }
+    ~UpdatesHeld() { widget_->setUpdatesEnabled(wasEnabled_); }
+    UpdatesHeld(const UpdatesHeld &) = delete;
+    UpdatesHeld &operator=(const UpdatesHeld &) = delete;
+
+private:
+    QWidget *widget_;
+    bool wasEnabled_;
+};
+
+} // namespace
+
+Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("LCD Preview"));
+    setWindowIcon(appIcon());
+
+    const int dpiX = logicalDpiX();
+    const int dpiY = logicalDpiY();
+    auto place = [&](QWidget *control, int left, int top, int width, int height) {
+        control->setGeometry(toPixels(left, dpiX), toPixels(top, dpiY), toPixels(width, dpiX),
+                             toPixels(height, dpiY));
+    };
+
+    LcdPic = new PictureBox(this);
+    LcdPic->setObjectName(QStringLiteral("LcdPic"));
+    // The control-face colour, as behind a button's caption.
+    LcdPic->setBackgroundRole(QPalette::Button);
+    place(LcdPic, 120, 0, 4095, 2775);
+    LcdPic->clear();
+
+    ShowButton = new QPushButton(QStringLiteral("Show"), this);
+    ShowButton->setObjectName(QStringLiteral("ShowButton"));
+    // No default button: Enter does not plot; the button takes Space and
+    // clicks like any other.
+    ShowButton->setAutoDefault(false);
+    ShowButton->setDefault(false);
+    place(ShowButton, 1440, 3000, 1575, 375);
+    setTabOrder(LcdPic, ShowButton);
+
+    // Fixed positions; the frame can be resized and maximised freely.
+    resize(toPixels(4350, dpiX), toPixels(3480, dpiY));
+
+    connect(ShowButton, &QPushButton::clicked, this, &Form2::ShowButton_Click);
+}
+
+void Form2::ShowButton_Click()
+{
+    try {
+        Load_Preview();
+    } catch (const std::exception &failure) {
+        reportFailure(this, failure);
+    }
+}
+
+void Form2::Load_Preview()
+{
+    PlotState state;
+    struct Mirror {
+        Form2 &form;
+        PlotState &state;
+        ~Mirror()
+        {
+            form.PlotX = state.PlotX;
+            form.PlotRow = state.PlotRow;
+        }
+    } mirror {*this, state};
+    UpdatesHeld held(LcdPic);
+
+    if (OutFilePath.isEmpty()) {
+        LcdPic->clear();
+        throw Failure("(no data file)", "no picture has been converted yet, so there is nothing to show");
+    }
+    loadPreview(QFile::encodeName(OutFilePath).toStdString(), state, *LcdPic, BmpInfoHeader.biWidth,
+                BmpInfoHeader.biHeight);
+}
+
+void Form2::Plot_Bits(const std::string &bits)
+{
+    PlotState state {PlotX, PlotRow};
+    plotBits(bits, state, *LcdPic, BmpInfoHeader.biWidth, BmpInfoHeader.biHeight);
+    PlotX = state.PlotX;
+    PlotRow = state.PlotRow;
+}
+
+} // namespace quellbit
