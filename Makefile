@@ -1,18 +1,24 @@
+SHELL := /bin/bash
 # make run   - install what is missing, build, start the program
 # make test  - install what is missing, build, run the whole suite (windows under Xvfb)
 # make test-sanitize - the same suite built with AddressSanitizer and UBSan
 # make bench - the measurements (Google Benchmark)
+# make package - a Debian package, checked after it is built
+# make fuzz  - each libFuzzer target for FUZZ_SECONDS (default 60)
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth \
-            libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation
+            libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
+            dpkg-dev file
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 CTEST := ctest --output-on-failure --timeout 300
 
-.PHONY: all deps configure build run test test-sanitize bench clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz package clean
 
 all: build
 
@@ -53,5 +59,28 @@ bench: deps
 	@for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$b"; \
 	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
 
+package: build
+	rm -rf $(BUILD)/package
+	cd $(BUILD) && cpack
+	packaging/check-package.sh $$(ls $(BUILD)/package/*.deb) $(BUILD)/bin/quellbit-cli
+
+# New inputs go to $(FUZZ_BUILD)/corpus; the seeds are the shipped bitmaps and
+# data files and every earlier finding in tests/data/fuzz/. A crash stops the
+# run and leaves its input in $(FUZZ_BUILD)/artifacts.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLBIT_FUZZ=ON \
+	  -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+	cmake --build $(FUZZ_BUILD) --target fuzz_header fuzz_intake fuzz_datafile
+	cd $(FUZZ_BUILD) && $(CTEST)
+	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in header intake datafile; do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
+	  case $$t in datafile) seeds=fuzz/corpus/datafile;; *) seeds="samples tests/data";; esac; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
+	    $(FUZZ_BUILD)/corpus/$$t $$seeds tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	  test $${PIPESTATUS[0]} -eq 0; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
