@@ -1,5 +1,4 @@
-#include "convert/scan.h"
-#include "imaging/bitmap_image.h"
+#include "cli/cli.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -7,6 +6,8 @@
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    std::puts("quellbit-cli: under construction");
-    return 0;
+    QCoreApplication::setApplicationName(QStringLiteral("quellbit-cli"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBIT_VERSION));
+    quellbit::CommandLine commandLine(stdout, stderr);
+    return commandLine.run(QCoreApplication::arguments());
 }
