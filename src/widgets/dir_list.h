@@ -1,0 +1,43 @@
+#pragma once
+
+// The directory list: the folders of the current path from the root down,
+// each one level further in with an open-folder icon, then the subfolders of
+// the current folder one level further in with closed-folder icons.
+// Double-click or Enter on an entry makes that folder the current path.
+
+#include <QString>
+#include <QTreeWidget>
+
+namespace quellbit {
+
+class DirList : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit DirList(QWidget *parent = nullptr);
+
+    // The current path: absolute, without a trailing separator except for
+    // the root "/".
+    QString path() const { return path_; }
+    // Makes `path` the current path and lists it. Emits pathChanged() when
+    // the path differs from the current one. Throws Failure naming the
+    // folder when it does not exist or cannot be read; the list then stays
+    // as it was.
+    void setPath(const QString &path);
+
+    // The folder an entry stands for.
+    static QString folderOf(const QTreeWidgetItem *item);
+
+signals:
+    void pathChanged(const QString &path);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void openItem(QTreeWidgetItem *item);
+    void fill(const QString &path, const QStringList &subfolders);
+
+    QString path_;
+};
+
+} // namespace quellbit

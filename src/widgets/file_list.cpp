@@ -1,0 +1,70 @@
+#include "widgets/file_list.h"
+
+#include "common/failure.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace quellbit {
+
+FileList::FileList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+void FileList::setPath(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    const QFileInfo info(clean);
+    if (!info.isDir() || !QDir(clean).isReadable())
+        throw Failure(clean.toStdString(), "the folder cannot be read");
+    const bool changed = clean != path_;
+    path_ = clean;
+    refresh();
+    if (changed)
+        emit pathChanged(path_);
+}
+
+void FileList::setPattern(const QString &pattern)
+{
+    pattern_ = pattern;
+    if (!path_.isEmpty())
+        refresh();
+}
+
+void FileList::refresh()
+{
+    clear();
+    if (path_.isEmpty())
+        return;
+    // Without QDir::CaseSensitive the name filter ignores letter case.
+    const QDir dir(path_);
+    addItems(dir.entryList(QStringList(pattern_), QDir::Files,
+                           QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    setCurrentRow(-1);
+    clearSelection();
+}
+
+QString FileList::fileName() const
+{
+    const QList<QListWidgetItem *> chosen = selectedItems();
+    return chosen.isEmpty() ? QString() : chosen.first()->text();
+}
+
+bool FileList::selectFile(const QString &name)
+{
+    const QList<QListWidgetItem *> found = findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    setCurrentItem(found.first());
+    found.first()->setSelected(true);
+    return true;
+}
+
+void FileList::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    emit fileDoubleClicked();
+}
+
+} // namespace quellbit
