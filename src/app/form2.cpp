@@ -5,12 +5,12 @@
 #include "app/globals.h"
 #include "common/failure.h"
 #include "preview/plot.h"
+#include "widgets/twips.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QResizeEvent>
 
-#include <cmath>
 #include <exception>
 
 namespace quellbit {
@@ -20,12 +20,6 @@ namespace {
 constexpr Qt::WindowFlags kFrame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                    | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
-
-// Twips (1/1440 inch) to pixels at the given logical resolution.
-int toPixels(int twips, int dotsPerInch)
-{
-    return static_cast<int>(std::lround(static_cast<double>(twips) * dotsPerInch / 1440.0));
-}
 
 // Lets a run plot without a repaint per dot: the box is repainted once, when
 // the run ends, also when it ends with a failure.
@@ -53,18 +47,11 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     setWindowTitle(QStringLiteral("LCD Preview"));
     setWindowIcon(appIcon());
 
-    const int dpiX = logicalDpiX();
-    const int dpiY = logicalDpiY();
-    auto place = [&](QWidget *control, int left, int top, int width, int height) {
-        control->setGeometry(toPixels(left, dpiX), toPixels(top, dpiY), toPixels(width, dpiX),
-                             toPixels(height, dpiY));
-    };
-
     LcdPic = new PictureBox(this);
     LcdPic->setObjectName(QStringLiteral("LcdPic"));
     // The control-face colour, as behind a button's caption.
     LcdPic->setBackgroundRole(QPalette::Button);
-    place(LcdPic, 120, 0, 4095, 2775);
+    placeInTwips(LcdPic, 120, 0, 4095, 2775);
     // A hidden widget hears of its size only when shown; the box sizes its
     // retained image then. Tell it now, so it can be plotted on before the
     // window is shown.
@@ -78,11 +65,11 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     // clicks like any other.
     ShowButton->setAutoDefault(false);
     ShowButton->setDefault(false);
-    place(ShowButton, 1440, 3000, 1575, 375);
+    placeInTwips(ShowButton, 1440, 3000, 1575, 375);
     setTabOrder(LcdPic, ShowButton);
 
     // Fixed positions; the frame can be resized and maximised freely.
-    resize(toPixels(4350, dpiX), toPixels(3480, dpiY));
+    resize(twipsToPixelsX(4350), twipsToPixelsY(3480));
 
     connect(ShowButton, &QPushButton::clicked, this, &Form2::ShowButton_Click);
 }
