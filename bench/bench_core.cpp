@@ -1,0 +1,112 @@
+// Measurements of the conversion core on one 240 x 128 picture:
+//   raster to data text in memory         (target: under 20 us)
+//   bitmap file to data file on disk      (target: under 200 us)
+//   data file to plotted surface          (target: under 50 us)
+
+#include "convert/scan.h"
+#include "imaging/bitmap_image.h"
+#include "intake/bitmap_header.h"
+#include "preview/plot.h"
+#include "support/bmp_writer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <random>
+
+using namespace quellbit;
+
+namespace {
+
+// A picture with structure and noise, so that no byte pattern dominates.
+int dot(int x, int y)
+{
+    static const std::vector<int> noise = [] {
+        std::mt19937 random(42);
+        std::vector<int> v(240 * 128);
+        for (int &d : v)
+            d = int(random() % 2);
+        return v;
+    }();
+    if (y < 32)
+        return (x / 8 + y / 8) % 2;
+    return noise[std::size_t(y * 240 + x)];
+}
+
+PixelRaster samplePicture()
+{
+    PixelRaster raster(240, 128, 0xFFFFFF);
+    for (int y = 0; y < 128; ++y)
+        for (int x = 0; x < 240; ++x)
+            if (dot(x, y))
+                raster.set(x, y, 0x000000);
+    return raster;
+}
+
+QTemporaryDir &workDir()
+{
+    static QTemporaryDir dir;
+    if (!dir.isValid())
+        std::abort();
+    return dir;
+}
+
+void RasterToText(benchmark::State &state)
+{
+    const PixelRaster raster = samplePicture();
+    for (auto _ : state) {
+        std::string text = convertToText(raster, 0x000000);
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(RasterToText)->Unit(benchmark::kMicrosecond);
+
+void BitmapFileToDataFile(benchmark::State &state)
+{
+    testbmp::Spec1 spec;
+    spec.pixel = dot;
+    const QString picture = workDir().filePath("picture.bmp");
+    const QString output = workDir().filePath("lcd_picture.txt");
+    if (!testbmp::save(picture, testbmp::build(spec)))
+        std::abort();
+    const std::string pictureName = picture.toStdString();
+
+    for (auto _ : state) {
+        const BitmapHeaders headers = readBitmapHeaders(pictureName);
+        const QImage image = loadBitmapImage(picture);
+        const ImageRaster raster(image);
+        SaveFileSink sink(output);
+        NullProgress progress;
+        scanPicture(raster, colorValue(headers.palette0), setRange(headers.info.biWidth, headers.info.biHeight),
+                    headers.info.biWidth, headers.info.biHeight, sink, progress);
+        sink.commit();
+    }
+}
+BENCHMARK(BitmapFileToDataFile)->Unit(benchmark::kMicrosecond);
+
+void DataFileToSurface(benchmark::State &state)
+{
+    const QString path = workDir().filePath("lcd_preview.txt");
+    QFile file(path);
+    const std::string text = convertToText(samplePicture(), 0x000000);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.data(), qint64(text.size())) != qint64(text.size()))
+        std::abort();
+    file.close();
+    const std::string name = path.toStdString();
+
+    QImage image(240, 128, QImage::Format_RGB32);
+    ImageSurface surface(image, qRgb(0, 128, 0));
+    for (auto _ : state) {
+        PlotState plot;
+        loadPreview(name, plot, surface, 240, 128);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(DataFileToSurface)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
