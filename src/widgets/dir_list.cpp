@@ -26,7 +26,7 @@ DirList::DirList(QWidget *parent) : QTreeWidget(parent)
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setIndentation(12);
+    setIndentation(14);
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item, int) { openItem(item); });
 }
 
@@ -75,15 +75,19 @@ void DirList::fill(const QString &path, const QStringList &subfolders)
         parent = item;
     }
     QTreeWidgetItem *current = parent;
-    const QString base = walked.isEmpty() ? QString() : walked;
     for (const QString &sub : subfolders) {
         auto *item = new QTreeWidgetItem(current, QStringList(sub));
         item->setIcon(0, closed);
-        item->setData(0, kFolderRole, base + QLatin1Char('/') + sub);
+        item->setData(0, kFolderRole, walked + QLatin1Char('/') + sub);
     }
     expandAll();
     setCurrentItem(current);
     scrollToItem(current);
+}
+
+void DirList::drawBranches(QPainter *, const QRect &, const QModelIndex &) const
+{
+    // No expand/collapse marks: the list always shows the whole path.
 }
 
 void DirList::openItem(QTreeWidgetItem *item)
