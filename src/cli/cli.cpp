@@ -18,7 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
-#include <string_view>
+#include <sstream>
 #include <vector>
 
 namespace quellbit {
@@ -26,7 +26,8 @@ namespace quellbit {
 namespace {
 
 // The limits in the words of the window's rejection message.
-constexpr char kLimits[] = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
+constexpr char kLimits[]
+    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
 
 constexpr char kOverview[] = R"(Converts 240 x 128 one-bit BMP pictures into LCD data files and back.
 
@@ -46,8 +47,14 @@ Exit status:
      check included); 3 wins over 1 when both happen in one run
   4  check: the data file differs from what converting would write)";
 
-std::string text(const QString &s) { return s.toStdString(); }
-std::string nativePath(const QString &path) { return QFile::encodeName(path).toStdString(); }
+std::string text(const QString &s)
+{
+    return s.toStdString();
+}
+std::string nativePath(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 QString hexRgb(const RGBQUAD &entry)
 {
@@ -60,14 +67,22 @@ QString hexRgb(const RGBQUAD &entry)
 std::string compressionName(std::uint32_t compression)
 {
     switch (compression) {
-    case 0: return "none";
-    case 1: return "RLE 8-bit";
-    case 2: return "RLE 4-bit";
-    case 3: return "bit fields";
-    case 4: return "JPEG";
-    case 5: return "PNG";
-    case 6: return "alpha bit fields";
-    default: return "unknown";
+    case 0:
+        return "none";
+    case 1:
+        return "RLE 8-bit";
+    case 2:
+        return "RLE 4-bit";
+    case 3:
+        return "bit fields";
+    case 4:
+        return "JPEG";
+    case 5:
+        return "PNG";
+    case 6:
+        return "alpha bit fields";
+    default:
+        return "unknown";
     }
 }
 
@@ -75,7 +90,10 @@ std::string compressionName(std::uint32_t compression)
 // dot was plotted.
 class DotGrid final : public Surface {
 public:
-    DotGrid() : dots_(static_cast<std::size_t>(kPictureWidth * kPictureHeight), -1) { }
+    DotGrid()
+        : dots_(static_cast<std::size_t>(kPictureWidth * kPictureHeight), -1)
+    {
+    }
     void clear() override { std::fill(dots_.begin(), dots_.end(), -1); }
     void setPixels(std::int32_t x, std::int32_t y, std::span<const std::int32_t> colors) override
     {
@@ -93,29 +111,16 @@ private:
     std::vector<std::int32_t> dots_;
 };
 
-// Plots data file text the way the preview reads a file: lines end at CR LF,
-// LF or CR, empty lines are skipped, and a line too short to decode ends the
-// plot there.
-void plotText(std::string_view data, Surface &surface)
+// Plots data file text as the preview would; a line it cannot decode ends
+// the plot there, the dots before it stay.
+void plotText(const std::string &data, Surface &surface)
 {
     surface.clear();
     PlotState state;
-    std::size_t pos = 0;
-    while (pos < data.size()) {
-        std::size_t end = data.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = data.size();
-        const std::string_view line = data.substr(pos, end - pos);
-        pos = end;
-        if (pos < data.size() && data[pos] == '\r')
-            ++pos;
-        if (pos < data.size() && data[pos] == '\n' && (pos == end || data[pos - 1] == '\r'))
-            ++pos;
-        if (line.empty())
-            continue;
-        if (line.size() < kShortestDataLine)
-            return;
-        plotBits(decodeLine(line), state, surface, kPictureWidth, kPictureHeight);
+    std::istringstream in(data);
+    try {
+        plotDataStream(in, "data", state, surface, kPictureWidth, kPictureHeight);
+    } catch (const Failure &) {
     }
 }
 
@@ -138,7 +143,11 @@ QString defaultPngPath(const QString &dataPath)
     return dataPath + QStringLiteral(".png");
 }
 
-CommandLine::CommandLine(std::FILE *out, std::FILE *err) : out_(out), err_(err) { }
+CommandLine::CommandLine(std::FILE *out, std::FILE *err)
+    : out_(out)
+    , err_(err)
+{
+}
 
 void CommandLine::print(std::FILE *stream, const std::string &message)
 {
@@ -194,8 +203,9 @@ int CommandLine::run(const QStringList &arguments)
         return kExitOk;
     }
     if (parser.isSet(version)) {
-        print(out_, text(QCoreApplication::applicationName() + QLatin1Char(' ')
-                         + QCoreApplication::applicationVersion() + QLatin1Char('\n')));
+        print(out_,
+            text(QCoreApplication::applicationName() + QLatin1Char(' ')
+                + QCoreApplication::applicationVersion() + QLatin1Char('\n')));
         return kExitOk;
     }
     const QStringList positional = parser.positionalArguments();
@@ -247,17 +257,17 @@ int CommandLine::convert(const QStringList &arguments)
         "unwritable (3 wins over 1), 2 usage error."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
-                                     QStringLiteral("The picture's second palette colour becomes the 1 bits "
-                                                    "(by default the first)."));
+        QStringLiteral("The picture's second palette colour becomes the 1 bits "
+                       "(by default the first)."));
     const QCommandLineOption output(QStringList {QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the data file to OUT (\"-\": standard output); "
-                                                   "one picture only."),
-                                    QStringLiteral("OUT"));
+        QStringLiteral("Write the data file to OUT (\"-\": standard output); "
+                       "one picture only."),
+        QStringLiteral("OUT"));
     parser.addOption(inverse);
     parser.addOption(output);
     parser.addPositionalArgument(QStringLiteral("convert"), QStringLiteral("Convert pictures."));
-    parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("Pictures to convert."),
-                                 QStringLiteral("FILE.bmp..."));
+    parser.addPositionalArgument(
+        QStringLiteral("FILE.bmp"), QStringLiteral("Pictures to convert."), QStringLiteral("FILE.bmp..."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText(), parser.helpText());
     if (parser.isSet(help)) {
@@ -319,9 +329,9 @@ int CommandLine::render(const QStringList &arguments)
         "data file cannot be read or holds a line too short to decode."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption output(QStringList {QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("Write the PNG to OUT.png (\"-\": standard output); by "
-                                                   "default the data file's name with \".png\"."),
-                                    QStringLiteral("OUT.png"));
+        QStringLiteral("Write the PNG to OUT.png (\"-\": standard output); by "
+                       "default the data file's name with \".png\"."),
+        QStringLiteral("OUT.png"));
     parser.addOption(output);
     parser.addPositionalArgument(QStringLiteral("render"), QStringLiteral("Draw a data file."));
     parser.addPositionalArgument(QStringLiteral("DATAFILE"), QStringLiteral("The LCD data file."));
@@ -387,13 +397,13 @@ int CommandLine::check(const QStringList &arguments)
         "read (a missing data file included)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
-                                     QStringLiteral("Compare with the Inverse conversion (second palette "
-                                                    "colour as 1 bits)."));
+        QStringLiteral("Compare with the Inverse conversion (second palette "
+                       "colour as 1 bits)."));
     parser.addOption(inverse);
     parser.addPositionalArgument(QStringLiteral("check"), QStringLiteral("Check a data file."));
     parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("The picture."));
-    parser.addPositionalArgument(QStringLiteral("DATAFILE"), QStringLiteral("The data file to check."),
-                                 QStringLiteral("[DATAFILE]"));
+    parser.addPositionalArgument(
+        QStringLiteral("DATAFILE"), QStringLiteral("The data file to check."), QStringLiteral("[DATAFILE]"));
     if (!parser.parse(arguments))
         return usageError(parser.errorText(), parser.helpText());
     if (parser.isSet(help)) {
@@ -402,7 +412,8 @@ int CommandLine::check(const QStringList &arguments)
     }
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.isEmpty() || files.size() > 2)
-        return usageError(QStringLiteral("check: give a picture and at most one data file"), parser.helpText());
+        return usageError(
+            QStringLiteral("check: give a picture and at most one data file"), parser.helpText());
     const QString picturePath = files[0];
     const QString dataPath = files.size() == 2 ? files[1] : defaultDataPath(picturePath);
 
@@ -433,7 +444,8 @@ int CommandLine::check(const QStringList &arguments)
         print(out_, text(dataPath) + ": matches " + text(picturePath) + "\n");
         return kExitOk;
     }
-    const auto [firstExpected, firstActual] = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
+    const auto [firstExpected, firstActual]
+        = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
     const auto line = 1 + std::count(expected.begin(), firstExpected, '\n');
     DotGrid want;
     DotGrid got;
@@ -442,9 +454,10 @@ int CommandLine::check(const QStringList &arguments)
     std::size_t dots = 0;
     for (std::size_t i = 0; i < want.dots().size(); ++i)
         dots += want.dots()[i] != got.dots()[i] ? 1 : 0;
-    print(err_, text(dataPath) + ": differs from what " + text(picturePath) + " converts to: "
-                    + std::to_string(dots) + (dots == 1 ? " dot differs" : " dots differ")
-                    + ", first difference on line " + std::to_string(line) + "\n");
+    print(err_,
+        text(dataPath) + ": differs from what " + text(picturePath) + " converts to: " + std::to_string(dots)
+            + (dots == 1 ? " dot differs" : " dots differ") + ", first difference on line "
+            + std::to_string(line) + "\n");
     return kExitDiffers;
 }
 

@@ -18,11 +18,11 @@ namespace quellbit {
 
 // Exit status of every command.
 enum ExitStatus : int {
-    kExitOk = 0,        // everything done, or the data file matches
-    kExitRejected = 1,  // at least one picture rejected by the acceptance test
-    kExitUsage = 2,     // the command line itself is wrong
-    kExitBroken = 3,    // a file could not be read, decoded or written (wins over 1)
-    kExitDiffers = 4,   // check: the data file is not what converting would write
+    kExitOk = 0, // everything done, or the data file matches
+    kExitRejected = 1, // at least one picture rejected by the acceptance test
+    kExitUsage = 2, // the command line itself is wrong
+    kExitBroken = 3, // a file could not be read, decoded or written (wins over 1)
+    kExitDiffers = 4, // check: the data file is not what converting would write
 };
 
 class CommandLine {

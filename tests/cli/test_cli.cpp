@@ -24,8 +24,8 @@ Run cli(const QString &folder, const QStringList &arguments)
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(QUELLBIT_CLI), arguments);
     process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
-            process.readAllStandardError()};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 // Black (palette entry 0, the Normal on colour) at five dots on white:
@@ -94,26 +94,27 @@ private slots:
         QTest::addColumn<QStringList>("written");
 
         const QStringList none;
-        QTest::newRow("accepted picture converts beside itself") << QStringList {"convert", "good.bmp"} << 0
-                                                                   << QStringList {"lcd_good.txt"};
-        QTest::newRow("long info header is accepted") << QStringList {"convert", "v5.bmp"} << 0
-                                                      << QStringList {"lcd_v5.txt"};
+        QTest::newRow("accepted picture converts beside itself")
+            << QStringList {"convert", "good.bmp"} << 0 << QStringList {"lcd_good.txt"};
+        QTest::newRow("long info header is accepted")
+            << QStringList {"convert", "v5.bmp"} << 0 << QStringList {"lcd_v5.txt"};
         QTest::newRow("320 wide is rejected") << QStringList {"convert", "wide.bmp"} << 1 << none;
         QTest::newRow("8 bits per pixel is rejected") << QStringList {"convert", "deep.bmp"} << 1 << none;
         QTest::newRow("top-down rows are rejected") << QStringList {"convert", "topdown.bmp"} << 1 << none;
         QTest::newRow("missing file is unreadable") << QStringList {"convert", "gone.bmp"} << 3 << none;
-        QTest::newRow("pixel data cut short is unreadable") << QStringList {"convert", "short.bmp"} << 3 << none;
-        QTest::newRow("folder named .bmp is unreadable") << QStringList {"convert", "folder.bmp"} << 3 << none;
-        QTest::newRow("unreadable wins over rejected") << QStringList {"convert", "wide.bmp", "gone.bmp"} << 3
-                                                       << none;
-        QTest::newRow("rejected among accepted still 1")
-            << QStringList {"convert", "good.bmp", "wide.bmp", "good2.bmp"} << 1
-            << QStringList {"lcd_good.txt", "lcd_good2.txt"};
+        QTest::newRow("pixel data cut short is unreadable")
+            << QStringList {"convert", "short.bmp"} << 3 << none;
+        QTest::newRow("folder named .bmp is unreadable")
+            << QStringList {"convert", "folder.bmp"} << 3 << none;
+        QTest::newRow("unreadable wins over rejected")
+            << QStringList {"convert", "wide.bmp", "gone.bmp"} << 3 << none;
+        QTest::newRow("rejected among accepted still 1") << QStringList {"convert", "good.bmp", "wide.bmp",
+            "good2.bmp"} << 1 << QStringList {"lcd_good.txt", "lcd_good2.txt"};
         QTest::newRow("no command is a usage error") << QStringList {} << 2 << none;
         QTest::newRow("unknown command is a usage error") << QStringList {"paint", "good.bmp"} << 2 << none;
         QTest::newRow("convert without a picture") << QStringList {"convert"} << 2 << none;
-        QTest::newRow("-o with two pictures") << QStringList {"convert", "-o", "x.txt", "good.bmp", "good2.bmp"}
-                                              << 2 << none;
+        QTest::newRow("-o with two pictures")
+            << QStringList {"convert", "-o", "x.txt", "good.bmp", "good2.bmp"} << 2 << none;
         QTest::newRow("unknown option") << QStringList {"convert", "--sideways", "good.bmp"} << 2 << none;
         QTest::newRow("info on accepted") << QStringList {"info", "good.bmp"} << 0 << none;
         QTest::newRow("info on rejected") << QStringList {"info", "deep.bmp"} << 1 << none;
@@ -142,8 +143,9 @@ private slots:
         makePictures(dir.path());
         const Run run = cli(dir.path(), {"convert", "deep.bmp"});
         QVERIFY(run.err.contains("deep.bmp: rejected (240 x 128, 8 bits): bit count is 8, not 1"));
-        QVERIFY(run.err.contains("Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors "
-                                 "Bitmap."));
+        QVERIFY(
+            run.err.contains("Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors "
+                             "Bitmap."));
         QVERIFY(run.out.isEmpty());
     }
 
@@ -288,7 +290,8 @@ private slots:
         QTest::newRow("palette after a 40-byte header") << "good.bmp" << QByteArray("read at byte 54");
         QTest::newRow("palette after a 124-byte header") << "v5.bmp" << QByteArray("read at byte 138");
         QTest::newRow("palette entries as colour values") << "good.bmp" << QByteArray("16777215 (#ffffff)");
-        QTest::newRow("rejection gives the reason") << "wide.bmp" << QByteArray("rejected: width is 320, not 240");
+        QTest::newRow("rejection gives the reason")
+            << "wide.bmp" << QByteArray("rejected: width is 320, not 240");
         QTest::newRow("top-down rows are named") << "topdown.bmp" << QByteArray("(top-down rows)");
         QTest::newRow("cut-short pixels are named") << "short.bmp" << QByteArray("ends after row 100 of 128");
     }
