@@ -174,10 +174,31 @@ void Form1::createControls()
 
 void Form1::setTabOrders()
 {
-    const QList<QWidget *> chain = {Drive1,        Dir1,        File1,      PreviewButton, PreviewPic,
-                                    ConvertButton, ResetButton, ExitButton, InverseOption, NormalOption};
-    for (qsizetype i = 1; i < chain.size(); ++i)
-        setTabOrder(chain[i - 1], chain[i]);
+    focusOrder_ = {Drive1,        Dir1,        File1,      PreviewButton, PreviewPic,
+                   ConvertButton, ResetButton, ExitButton, InverseOption, NormalOption};
+    for (qsizetype i = 1; i < focusOrder_.size(); ++i)
+        setTabOrder(focusOrder_[i - 1], focusOrder_[i]);
+}
+
+bool Form1::focusNextPrevChild(bool next)
+{
+    // Qt lets only one option button of a group take the focus by Tab; the
+    // window's order has both, so the walk ignores their focus policy.
+    QWidget *current = focusWidget();
+    while (current && !focusOrder_.contains(current))
+        current = current->parentWidget();
+    const qsizetype count = focusOrder_.size();
+    const qsizetype at = current ? focusOrder_.indexOf(current) : -1;
+    if (at < 0)
+        return QWidget::focusNextPrevChild(next);
+    for (qsizetype step = 1; step <= count; ++step) {
+        QWidget *candidate = focusOrder_[((next ? at + step : at - step) % count + count) % count];
+        if (candidate->isEnabled() && candidate->isVisible()) {
+            candidate->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 void Form1::connectHandlers()

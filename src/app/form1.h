@@ -113,6 +113,11 @@ public:
     QString AcceptedFolder;
     QString AcceptedName;
 
+protected:
+    // Tab and Shift+Tab walk the focus order below, skipping disabled
+    // controls; each option button is a stop of its own.
+    bool focusNextPrevChild(bool next) override;
+
 private:
     void createControls();
     void connectHandlers();
@@ -120,6 +125,7 @@ private:
     void computeOutFilePath();
 
     QPointer<Form2> Preview;
+    QList<QWidget *> focusOrder_;
 };
 
 } // namespace quellbit
