@@ -4,8 +4,13 @@
 #include "common/failure.h"
 #include "convert/data_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace quellbit {
 
@@ -19,6 +24,50 @@ ScanRange setRange(std::int32_t width, std::int32_t height)
     return range;
 }
 
+namespace {
+
+// Bit j of the result is 1 when pixel j of the eight at `p` has the colour
+// `on`: the leftmost pixel lands in bit 0.
+inline unsigned packGroup(const std::int32_t *p, std::int32_t on)
+{
+#if defined(__SSE2__)
+    const __m128i key = _mm_set1_epi32(on);
+    const __m128i low = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), key);
+    const __m128i high = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 4)), key);
+    return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(low))
+                                 | (_mm_movemask_ps(_mm_castsi128_ps(high)) << 4));
+#else
+    unsigned value = 0;
+    for (unsigned j = 0; j < 8; ++j)
+        value |= static_cast<unsigned>(p[j] == on) << j;
+    return value;
+#endif
+}
+
+// The line being filled: a finished line of eight 00 items whose digits are
+// overwritten as the bytes complete, so no line is built up piece by piece.
+class LineText {
+public:
+    LineText()
+    {
+        static const std::string blank = dataLine(std::array<std::uint8_t, kItemsPerLine> {});
+        std::copy(blank.begin(), blank.end(), text_.begin());
+    }
+    void setItem(int k, unsigned value)
+    {
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        const std::size_t at = kLinePrefix.size() + 4 * static_cast<std::size_t>(k);
+        text_[at] = kDigits[(value >> 4) & 0x0F];
+        text_[at + 1] = kDigits[value & 0x0F];
+    }
+    std::string_view view() const { return {text_.data(), text_.size()}; }
+
+private:
+    std::array<char, kLineLength + kLineEnd.size()> text_ {};
+};
+
+} // namespace
+
 void scanPicture(const Raster &raster, std::int32_t onColor, const ScanRange &range,
                  std::int32_t width, std::int32_t height, OutputSink &out, ProgressSink &progress)
 {
@@ -30,11 +79,19 @@ void scanPicture(const Raster &raster, std::int32_t onColor, const ScanRange &ra
     const std::int32_t wholeStep = std::max<std::int32_t>(1, static_cast<std::int32_t>(std::nearbyint(step)));
 
     std::int16_t percent = 0;
-    std::int16_t bitCounter = 0;
-    std::int16_t accumulator = 0;
-    std::int16_t itemsInLine = 0;
-    std::array<std::uint8_t, kItemsPerLine> line {};
+    unsigned bitCounter = 0;
+    unsigned accumulator = 0;
+    int itemsInLine = 0;
+    LineText line;
     std::int32_t untilStep = wholeStep;
+
+    auto completeByte = [&](unsigned value) {
+        line.setItem(itemsInLine, value);
+        if (++itemsInLine == kItemsPerLine) {
+            out.writeLine(line.view());
+            itemsInLine = 0;
+        }
+    };
 
     const std::int16_t yEnd = range.yEnd;
     for (std::int32_t y = range.yStart; y <= yEnd; ++y) {
@@ -43,16 +100,19 @@ void scanPicture(const Raster &raster, std::int32_t onColor, const ScanRange &ra
         const std::span<const std::int32_t> pixels = raster.row(y);
         if (range.xStart < 0 || range.xEnd >= static_cast<std::int32_t>(pixels.size()))
             throw Failure({}, "the picture is narrower than " + std::to_string(range.xEnd + 1) + " pixels");
-        for (std::int32_t x = range.xStart; x <= range.xEnd; ++x) {
-            ++bitCounter;
-            if (pixels[static_cast<std::size_t>(x)] == onColor)
-                accumulator = static_cast<std::int16_t>(accumulator | (1 << (bitCounter - 1)));
-            if (bitCounter == 8) {
-                line[static_cast<std::size_t>(itemsInLine)] = static_cast<std::uint8_t>(accumulator);
-                if (++itemsInLine == kItemsPerLine) {
-                    out.writeLine(dataLine(line));
-                    itemsInLine = 0;
-                }
+        const std::int32_t *row = pixels.data();
+        std::int32_t x = range.xStart;
+        while (x <= range.xEnd) {
+            // A whole group of eight that no progress step falls in: packed at once.
+            if (bitCounter == 0 && range.xEnd - x >= 7 && untilStep > 8) {
+                completeByte(packGroup(row + x, onColor));
+                x += 8;
+                untilStep -= 8;
+                continue;
+            }
+            accumulator |= static_cast<unsigned>(row[x] == onColor) << bitCounter;
+            if (++bitCounter == 8) {
+                completeByte(accumulator);
                 bitCounter = 0;
                 accumulator = 0;
             }
@@ -63,6 +123,7 @@ void scanPicture(const Raster &raster, std::int32_t onColor, const ScanRange &ra
                 if (percent < 100)
                     progress.progress(++percent);
             }
+            ++x;
         }
     }
 }

@@ -90,6 +90,7 @@ void TestScan::singleDot_data()
     QTest::newRow("rightmost dot of top row is bit 7 of byte 29 (line 4 item 6)") << 239 << 0 << 29 << "80";
     QTest::newRow("first dot of second row is bit 0 of byte 30 (line 4 item 7)") << 0 << 1 << 30 << "01";
     QTest::newRow("dot 10 of row 2 is bit 2 of byte 61") << 10 << 2 << 61 << "04";
+    QTest::newRow("pixel 307, where the first progress step falls, is bit 2 of byte 38") << 66 << 1 << 38 << "04";
     QTest::newRow("bottom-right dot is bit 7 of the last byte") << 239 << 127 << 3839 << "80";
 }
 
