@@ -159,6 +159,10 @@ private slots:
             for (int x = 0; x < 240; ++x)
                 raster.set(x, y, marks(x, y) ? 0xFFFFFF : 0);
         QCOMPARE(text.toStdString(), quellbit::convertToText(raster, 0));
+
+        // A 124-byte info header: the palette is found after it, not at byte 54.
+        QCOMPARE(cli(dir.path(), {"convert", "v5.bmp"}).status, 0);
+        QCOMPARE(readAll(dir.filePath("lcd_v5.txt")), text);
     }
 
     void inverseIsTheBitwiseComplement()
