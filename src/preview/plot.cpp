@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -47,7 +48,21 @@ void decodeLineInto(std::string_view line, std::string &bits)
     const std::string_view items = line.substr(11, line.size() - kShortestDataLine);
     bits.resize(items.size() * 4); // the most a line can give: four bits a character
     char *out = bits.data();
-    for (std::size_t i = 0; i < items.size(); ++i) {
+    std::size_t i = 0;
+    // Items as the conversion writes them, two digits and "H,", go four
+    // characters at a time; anything else one character at a time.
+    while (i + 4 <= items.size()) {
+        const unsigned char high = kCharClass[static_cast<unsigned char>(items[i])];
+        const unsigned char low = kCharClass[static_cast<unsigned char>(items[i + 1])];
+        if (high >= 16 || low >= 16 || kCharClass[static_cast<unsigned char>(items[i + 2])] != kSeparatorH
+            || items[i + 3] != ',')
+            break;
+        std::memcpy(out, kNibbles + 4 * high, 4);
+        std::memcpy(out + 4, kNibbles + 4 * low, 4);
+        out += 8;
+        i += 4;
+    }
+    for (; i < items.size(); ++i) {
         const char c = items[i];
         const unsigned char kind = kCharClass[static_cast<unsigned char>(c)];
         if (kind < 16) {
@@ -61,6 +76,15 @@ void decodeLineInto(std::string_view line, std::string &bits)
     }
     bits.resize(static_cast<std::size_t>(out - bits.data()));
 }
+
+// The eight dots of each byte value, leftmost (bit 0) first.
+constexpr auto kGroupDots = [] {
+    std::array<std::array<std::int32_t, 8>, 256> table {};
+    for (std::size_t value = 0; value < 256; ++value)
+        for (std::size_t j = 0; j < 8; ++j)
+            table[value][j] = (value >> j) & 1 ? kDotOnColor : kDotOffColor;
+    return table;
+}();
 
 } // namespace
 
@@ -83,6 +107,7 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
         runLength = 0;
     };
 
+    const std::int32_t fastLimit = std::min<std::int32_t>(width, 32767) - 8;
     std::size_t groupEnd = 8; // E: position (from 1) of the group's last character
     std::size_t index = 0;    // i: characters of the group taken so far
     for (;;) {
@@ -97,20 +122,20 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
         }
         if (groupEnd > bits.size())
             break;
-        // A whole group of "0" and "1" that fits in the row: eight dots at once.
-        if (index == 0 && state.PlotX <= std::min<std::int32_t>(width, 32767) - 8) {
-            std::array<unsigned char, 8> group;
-            std::memcpy(group.data(), bits.data() + groupEnd - 8, 8);
-            unsigned notPlain = 0;
-            for (const unsigned char c : group)
-                notPlain |= (c & 0xFEu) ^ 0x30u; // 0 for "0" and "1" alone
-            if (notPlain == 0) {
+        // A whole group of "0" and "1" that fits in the row: eight dots at once
+        // (the characters read as one little-endian word).
+        if (std::endian::native == std::endian::little && index == 0 && state.PlotX <= fastLimit) {
+            std::uint64_t group;
+            std::memcpy(&group, bits.data() + groupEnd - 8, 8);
+            if (((group & 0xFEFEFEFEFEFEFEFEull) ^ 0x3030303030303030ull) == 0) {
                 if (runLength + 8 > run.size()) {
                     flush();
                     runX = state.PlotX;
                 }
-                for (std::size_t j = 0; j < 8; ++j)
-                    run[runLength + j] = group[7 - j] == '1' ? kDotOnColor : kDotOffColor;
+                // The low bits of the eight characters, the first as bit 7:
+                // the byte itself, whose dots the table holds.
+                const auto value = ((group & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56;
+                std::memcpy(run.data() + runLength, kGroupDots[value].data(), sizeof(kGroupDots[value]));
                 runLength += 8;
                 groupEnd += 8;
                 state.PlotX = static_cast<std::int16_t>(state.PlotX + 8);
@@ -155,11 +180,11 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
 void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
                     std::int32_t width, std::int32_t height)
 {
-    std::string line;
+    std::string pending; // the start of a line that goes on in the next block
     std::string bits;
     long long lineNumber = 0;
     bool afterCarriageReturn = false;
-    auto endLine = [&] {
+    auto endLine = [&](std::string_view line) {
         ++lineNumber;
         if (line.empty())
             return;
@@ -168,39 +193,57 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
                                     + " characters, too few for a data line (at least 13)");
         decodeLineInto(line, bits);
         plotBits(bits, state, surface, width, height);
-        line.clear();
     };
 
     std::array<char, 16 * 1024> buffer;
     while (in) {
         in.read(buffer.data(), buffer.size());
         const auto got = static_cast<std::size_t>(in.gcount());
-        std::size_t i = 0;
-        while (i < got) {
-            if (afterCarriageReturn && buffer[i] == '\n') { // CR LF ends one line, not two
+        const char *const begin = buffer.data();
+        const char *const stop = begin + got;
+        const char *p = begin;
+        // The next CR and LF at or after p, found a block at a time.
+        const char *nextCr = nullptr;
+        const char *nextLf = nullptr;
+        auto next = [stop](const char *from, char c, const char *known) {
+            if (known && known >= from)
+                return known;
+            const void *found = std::memchr(from, c, static_cast<std::size_t>(stop - from));
+            return found ? static_cast<const char *>(found) : stop;
+        };
+        while (p < stop) {
+            if (afterCarriageReturn && *p == '\n') { // CR LF ends one line, not two
                 afterCarriageReturn = false;
-                ++i;
+                ++p;
                 continue;
             }
             afterCarriageReturn = false;
-            std::size_t end = i;
-            while (end < got && buffer[end] != '\n' && buffer[end] != '\r')
-                ++end;
-            if (line.size() + (end - i) > kLongestLine)
+            nextCr = next(p, '\r', nextCr);
+            nextLf = next(p, '\n', nextLf);
+            const char *end = std::min(nextCr, nextLf);
+            const auto length = static_cast<std::size_t>(end - p);
+            if (pending.size() + length > kLongestLine)
                 throw Failure(name, "line " + std::to_string(lineNumber + 1)
                                         + " is over a million characters long; this is no data file");
-            line.append(buffer.data() + i, end - i);
-            if (end == got)
-                break; // the line goes on in the next block
-            endLine();
-            afterCarriageReturn = buffer[end] == '\r';
-            i = end + 1;
+            if (end == stop) {
+                pending.append(p, length); // the line goes on in the next block
+                break;
+            }
+            if (pending.empty()) {
+                endLine(std::string_view(p, length));
+            } else {
+                pending.append(p, length);
+                endLine(pending);
+                pending.clear();
+            }
+            afterCarriageReturn = *end == '\r';
+            p = end + 1;
         }
     }
     if (in.bad())
         throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
-    if (!line.empty())
-        endLine();
+    if (!pending.empty())
+        endLine(pending);
 }
 
 } // namespace quellbit

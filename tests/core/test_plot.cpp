@@ -205,6 +205,13 @@ void TestPlot::loadFile_data()
     QTest::newRow("LF-only line ends") << QByteArray(kAllSet).replace("\r\n", "\n").repeated(2) + clear << 128 << 64;
     QTest::newRow("CR-only line ends") << QByteArray(kAllSet).replace("\r\n", "\r").repeated(2) + clear << 128 << 64;
     QTest::newRow("no line end after the last line") << set + set.left(43) << 128 << 0;
+    // Five leading LFs put a CR LF at bytes 16383 and 16384.
+    QTest::newRow("leading empty lines, then 480 lines") << QByteArray(5, '\n') + set.repeated(480) << 30720 << 0;
+    QByteArray mixed;
+    const char *ends[] = {"\r\n", "\n", "\r", "\r\n\r\n", "\n\n\r"};
+    for (int i = 0; i < 480; ++i)
+        mixed += set.left(43) + ends[i % 5];
+    QTest::newRow("every kind of line end mixed in one file") << mixed << 30720 << 0;
     QTest::newRow("an empty file plots nothing") << QByteArray() << 0 << 0;
 }
 
