@@ -87,6 +87,52 @@ void BitmapFileToDataFile(benchmark::State &state)
 }
 BENCHMARK(BitmapFileToDataFile)->Unit(benchmark::kMicrosecond);
 
+// The parts of the file-to-file road, to see where its time goes.
+void BitmapFileToImage(benchmark::State &state)
+{
+    testbmp::Spec1 spec;
+    spec.pixel = dot;
+    const QString picture = workDir().filePath("part.bmp");
+    if (!testbmp::save(picture, testbmp::build(spec)))
+        std::abort();
+    const std::string pictureName = picture.toStdString();
+    for (auto _ : state) {
+        const BitmapHeaders headers = readBitmapHeaders(pictureName);
+        const QImage image = loadBitmapImage(picture);
+        benchmark::DoNotOptimize(headers.palette0);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BitmapFileToImage)->Unit(benchmark::kMicrosecond);
+
+void ImageToText(benchmark::State &state)
+{
+    testbmp::Spec1 spec;
+    spec.pixel = dot;
+    const QString picture = workDir().filePath("part.bmp");
+    if (!testbmp::save(picture, testbmp::build(spec)))
+        std::abort();
+    const QImage image = loadBitmapImage(picture);
+    for (auto _ : state) {
+        std::string text = convertToText(ImageRaster(image), 0x000000);
+        benchmark::DoNotOptimize(text.data());
+    }
+}
+BENCHMARK(ImageToText)->Unit(benchmark::kMicrosecond);
+
+void SaveDataFile(benchmark::State &state)
+{
+    const std::string text = convertToText(samplePicture(), 0x000000);
+    const QString output = workDir().filePath("lcd_part.txt");
+    for (auto _ : state) {
+        SaveFileSink sink(output);
+        for (std::size_t at = 0; at < text.size(); at += 45)
+            sink.writeLine(std::string_view(text).substr(at, 45));
+        sink.commit();
+    }
+}
+BENCHMARK(SaveDataFile)->Unit(benchmark::kMicrosecond);
+
 void DataFileToSurface(benchmark::State &state)
 {
     const QString path = workDir().filePath("lcd_preview.txt");

@@ -89,16 +89,42 @@ QImage decodeBitmapBytes(QByteArray bytes, const std::string &name)
     return image;
 }
 
+namespace {
+
+// A 1-bit image whose colour table covers both bit values: its dots can be
+// looked up in that table, which is what pixel() does, without a conversion.
+bool isTwoColour(const QImage &image)
+{
+    return (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
+        && image.colorCount() >= 2;
+}
+
+} // namespace
+
 ImageRaster::ImageRaster(const QImage &image)
-    : image_(image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+    : image_(image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32 || isTwoColour(image)
                  ? image
                  : image.convertToFormat(QImage::Format_RGB32)),
+      twoColour_(isTwoColour(image_)),
       row_(static_cast<std::size_t>(std::max(image.width(), 0)))
 {
+    if (twoColour_) {
+        colour_[0] = colorValue(image_.color(0));
+        colour_[1] = colorValue(image_.color(1));
+    }
 }
 
 std::span<const std::int32_t> ImageRaster::row(std::int32_t y) const
 {
+    if (twoColour_) {
+        const uchar *bits = image_.constScanLine(y);
+        const bool lsbFirst = image_.format() == QImage::Format_MonoLSB;
+        for (std::size_t x = 0; x < row_.size(); ++x) {
+            const unsigned shift = lsbFirst ? (x & 7) : 7 - (x & 7);
+            row_[x] = colour_[(bits[x >> 3] >> shift) & 1];
+        }
+        return row_;
+    }
     const auto *line = reinterpret_cast<const QRgb *>(image_.constScanLine(y));
     for (std::size_t x = 0; x < row_.size(); ++x)
         row_[x] = colorValue(line[x]);

@@ -50,7 +50,9 @@ public:
     std::span<const std::int32_t> row(std::int32_t y) const override;
 
 private:
-    QImage image_; // shared copy, converted to 32-bit colours
+    QImage image_; // shared copy: two-colour as decoded, anything else as 32-bit colours
+    bool twoColour_ = false;
+    std::int32_t colour_[2] = {0, 0}; // colour values of a two-colour image's table entries
     mutable std::vector<std::int32_t> row_;
 };
 

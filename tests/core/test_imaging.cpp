@@ -65,6 +65,8 @@ private slots:
     void uniformRealBitmap();
     void coloursNotIndices_data();
     void coloursNotIndices();
+    void rasterOfBuiltImage_data();
+    void rasterOfBuiltImage();
     void otherSignatureDecodes();
     void damagedBitmapFails_data();
     void damagedBitmapFails();
@@ -222,6 +224,35 @@ void TestImaging::coloursNotIndices()
     QCOMPARE(raster.row(0)[2], 0xFFFFFF);
     QCOMPARE(raster.row(127)[239], 0x563412);
     QCOMPARE(raster.row(127)[0], 0xFFFFFF);
+}
+
+void TestImaging::rasterOfBuiltImage_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::newRow("1 bit, high bit first") << QImage::Format_Mono;
+    QTest::newRow("1 bit, low bit first") << QImage::Format_MonoLSB;
+    QTest::newRow("8-bit indexed") << QImage::Format_Indexed8;
+    QTest::newRow("32-bit colours") << QImage::Format_RGB32;
+}
+
+void TestImaging::rasterOfBuiltImage()
+{
+    QFETCH(QImage::Format, format);
+    QImage image(240, 2, format);
+    if (image.colorCount() > 0 || format == QImage::Format_Indexed8)
+        image.setColorTable({qRgb(0x10, 0x20, 0x30), qRgb(0xA0, 0xB0, 0xC0)});
+    image.fill(0u);
+    if (format == QImage::Format_RGB32) {
+        image.fill(qRgb(0x10, 0x20, 0x30));
+        image.setPixel(9, 1, qRgb(0xA0, 0xB0, 0xC0));
+    } else {
+        image.setPixel(9, 1, 1);
+    }
+    const ImageRaster raster(image);
+    QCOMPARE(raster.row(1)[9], 0xC0B0A0);
+    QCOMPARE(raster.row(1)[8], 0x302010);
+    QCOMPARE(raster.row(1)[10], 0x302010);
+    QCOMPARE(raster.row(0)[9], 0x302010);
 }
 
 void TestImaging::otherSignatureDecodes()
