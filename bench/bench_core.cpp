@@ -66,11 +66,11 @@ BENCHMARK(RasterToText)->Unit(benchmark::kMicrosecond);
 
 void BitmapFileToDataFile(benchmark::State &state)
 {
-    testbmp::Spec1 spec;
-    spec.pixel = dot;
+    testbmp::Spec1 layout;
+    layout.pixel = dot;
     const QString picture = workDir().filePath("picture.bmp");
     const QString output = workDir().filePath("lcd_picture.txt");
-    if (!testbmp::save(picture, testbmp::build(spec)))
+    if (!testbmp::save(picture, testbmp::build(layout)))
         std::abort();
     const std::string pictureName = picture.toStdString();
 
@@ -90,10 +90,10 @@ BENCHMARK(BitmapFileToDataFile)->Unit(benchmark::kMicrosecond);
 // The parts of the file-to-file road, to see where its time goes.
 void BitmapFileToImage(benchmark::State &state)
 {
-    testbmp::Spec1 spec;
-    spec.pixel = dot;
+    testbmp::Spec1 layout;
+    layout.pixel = dot;
     const QString picture = workDir().filePath("part.bmp");
-    if (!testbmp::save(picture, testbmp::build(spec)))
+    if (!testbmp::save(picture, testbmp::build(layout)))
         std::abort();
     const std::string pictureName = picture.toStdString();
     for (auto _ : state) {
@@ -107,10 +107,10 @@ BENCHMARK(BitmapFileToImage)->Unit(benchmark::kMicrosecond);
 
 void ImageToText(benchmark::State &state)
 {
-    testbmp::Spec1 spec;
-    spec.pixel = dot;
+    testbmp::Spec1 layout;
+    layout.pixel = dot;
     const QString picture = workDir().filePath("part.bmp");
-    if (!testbmp::save(picture, testbmp::build(spec)))
+    if (!testbmp::save(picture, testbmp::build(layout)))
         std::abort();
     const QImage image = loadBitmapImage(picture);
     for (auto _ : state) {

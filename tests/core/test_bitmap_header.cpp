@@ -73,12 +73,12 @@ void TestBitmapHeader::verdict()
     QFETCH(int, bitCount);
     QFETCH(Verdict, expected);
 
-    testbmp::Spec1 spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = std::int16_t(bitCount);
-    spec.palette = {kFirst, kSecond};
-    const BitmapHeaders h = parse(testbmp::build(spec));
+    testbmp::Spec1 layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = std::int16_t(bitCount);
+    layout.palette = {kFirst, kSecond};
+    const BitmapHeaders h = parse(testbmp::build(layout));
 
     QCOMPARE(h.info.biWidth, width);
     QCOMPARE(h.info.biHeight, height);
@@ -113,12 +113,12 @@ void TestBitmapHeader::paletteOffset()
     QFETCH(int, offset);
     QFETCH(QByteArray, signature);
 
-    testbmp::Spec1 spec;
-    spec.infoSize = std::uint32_t(infoSize);
-    spec.palette = {kFirst, kSecond};
-    spec.signature[0] = signature[0];
-    spec.signature[1] = signature[1];
-    const BitmapHeaders h = parse(testbmp::build(spec));
+    testbmp::Spec1 layout;
+    layout.infoSize = std::uint32_t(infoSize);
+    layout.palette = {kFirst, kSecond};
+    layout.signature[0] = signature[0];
+    layout.signature[1] = signature[1];
+    const BitmapHeaders h = parse(testbmp::build(layout));
 
     QCOMPARE(judgeHeaders(h.info), Verdict::Accepted);
     QCOMPARE(h.paletteOffset, std::size_t(offset));
@@ -137,9 +137,9 @@ void TestBitmapHeader::undefinedHeaderSizeReadsAt54_data()
 void TestBitmapHeader::undefinedHeaderSizeReadsAt54()
 {
     QFETCH(int, biSize);
-    testbmp::Spec1 spec;
-    spec.palette = {kFirst, kSecond};
-    QByteArray bytes = testbmp::build(spec);
+    testbmp::Spec1 layout;
+    layout.palette = {kFirst, kSecond};
+    QByteArray bytes = testbmp::build(layout);
     patch32(bytes, 14, std::uint32_t(biSize));
 
     const BitmapHeaders h = parse(bytes);
@@ -173,13 +173,13 @@ void TestBitmapHeader::shortFile()
     QFETCH(int, keep);
     QFETCH(bool, fails);
 
-    testbmp::Spec1 spec;
-    spec.infoSize = std::uint32_t(infoSize);
-    spec.bitCount = std::int16_t(bitCount);
+    testbmp::Spec1 layout;
+    layout.infoSize = std::uint32_t(infoSize);
+    layout.bitCount = std::int16_t(bitCount);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("cut.bmp");
-    QVERIFY(testbmp::save(path, testbmp::build(spec).left(keep)));
+    QVERIFY(testbmp::save(path, testbmp::build(layout).left(keep)));
 
     try {
         const BitmapHeaders h = readBitmapHeaders(path.toStdString());

@@ -207,13 +207,13 @@ void TestImaging::coloursNotIndices()
 {
     QFETCH(int, infoSize);
     QFETCH(int, height);
-    testbmp::Spec1 spec;
-    spec.infoSize = std::uint32_t(infoSize);
-    spec.height = height;
-    spec.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}};
-    spec.pixel = [](int x, int y) { return (x == 3 && y == 0) || (x == 239 && y == 127) ? 1 : 0; };
+    testbmp::Spec1 layout;
+    layout.infoSize = std::uint32_t(infoSize);
+    layout.height = height;
+    layout.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}};
+    layout.pixel = [](int x, int y) { return (x == 3 && y == 0) || (x == 239 && y == 127) ? 1 : 0; };
     QTemporaryDir dir;
-    const QString path = saveTemp(dir, testbmp::build(spec));
+    const QString path = saveTemp(dir, testbmp::build(layout));
     QVERIFY(!path.isEmpty());
 
     const QImage image = loadBitmapImage(path);
@@ -257,12 +257,12 @@ void TestImaging::rasterOfBuiltImage()
 
 void TestImaging::otherSignatureDecodes()
 {
-    testbmp::Spec1 spec;
-    spec.signature[0] = 'X';
-    spec.signature[1] = 'Y';
-    spec.pixel = [](int x, int y) { return x == 0 && y == 0 ? 1 : 0; };
+    testbmp::Spec1 layout;
+    layout.signature[0] = 'X';
+    layout.signature[1] = 'Y';
+    layout.pixel = [](int x, int y) { return x == 0 && y == 0 ? 1 : 0; };
     QTemporaryDir dir;
-    const QString path = saveTemp(dir, testbmp::build(spec));
+    const QString path = saveTemp(dir, testbmp::build(layout));
     const std::string inverse = convertFile(path, true); // white (entry 1) on
     QCOMPARE(item(inverse, 0), QString("01"));
     QCOMPARE(item(inverse, 1), QString("00"));
