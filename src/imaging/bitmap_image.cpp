@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QRandomGenerator>
+
+#include <filesystem>
 
 namespace quellbit {
 
@@ -156,32 +159,58 @@ void ImageSurface::setPixels(std::int32_t x, std::int32_t y, std::span<const std
     }
 }
 
-SaveFileSink::SaveFileSink(const QString &path) : file_(path)
+SaveFileSink::SaveFileSink(const QString &path) : path_(path)
 {
-    if (QFileInfo(path).isDir())
+    const QFileInfo target(path);
+    if (target.isDir())
         throw Failure(text(path), "a folder of that name is in the way");
-    if (!file_.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("cannot be created: "));
+
+    // A hidden name beside the target, made unique by a random suffix; NewOnly
+    // never opens somebody else's file.
+    for (int attempt = 0; !ownsTemp_; ++attempt) {
+        const QString candidate = target.absolutePath() + QStringLiteral("/.") + target.fileName()
+            + QStringLiteral(".") + QString::number(QRandomGenerator::global()->generate(), 36);
+        temp_.setFileName(candidate);
+        ownsTemp_ = temp_.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        if (!ownsTemp_ && (attempt == 100 || !QFileInfo::exists(candidate)))
+            fail("cannot be created: ", temp_.errorString());
+    }
+    if (target.exists())
+        temp_.setPermissions(QFile::permissions(path));
+}
+
+SaveFileSink::~SaveFileSink()
+{
+    if (ownsTemp_ && !committed_)
+        temp_.remove();
 }
 
 void SaveFileSink::writeLine(std::string_view line)
 {
     const auto length = static_cast<qint64>(line.size());
-    if (file_.write(line.data(), length) != length)
-        fail(QStringLiteral("cannot be written: "));
+    if (temp_.write(line.data(), length) != length)
+        fail("cannot be written: ", temp_.errorString());
 }
 
 void SaveFileSink::commit()
 {
-    if (!file_.commit())
-        fail(QStringLiteral("cannot be written: "));
+    if (!temp_.flush())
+        fail("cannot be written: ", temp_.errorString());
+    temp_.close();
+    std::error_code ec;
+    std::filesystem::rename(QFile::encodeName(temp_.fileName()).toStdString(),
+                            QFile::encodeName(path_).toStdString(), ec);
+    if (ec)
+        fail("cannot be replaced: ", QString::fromStdString(ec.message()));
+    committed_ = true;
 }
 
-void SaveFileSink::fail(const QString &what)
+void SaveFileSink::fail(const std::string &what, const QString &reason)
 {
-    const QString reason = file_.errorString();
-    file_.cancelWriting();
-    throw Failure(text(file_.fileName()), text(what + reason));
+    if (ownsTemp_)
+        temp_.remove();
+    ownsTemp_ = false;
+    throw Failure(text(path_), what + text(reason));
 }
 
 } // namespace quellbit

@@ -10,7 +10,7 @@
 #include "preview/plot.h"
 
 #include <QImage>
-#include <QSaveFile>
+#include <QFile>
 #include <QString>
 
 #include <vector>
@@ -70,17 +70,27 @@ private:
 };
 
 // Writes a data file through a temporary file in the same folder; the target
-// is replaced only by commit(), so a failure leaves an earlier file as it was
-// and no partial file behind. Throws Failure naming the file.
+// is replaced (renamed over) only by commit(), so a failure leaves an earlier
+// file as it was and no partial file behind. The data is not forced to the
+// disk: a data file can always be written again from its picture, and a
+// batch of a thousand pictures should not wait for the disk a thousand times.
+// Throws Failure naming the file.
 class SaveFileSink final : public OutputSink {
 public:
     explicit SaveFileSink(const QString &path);
+    ~SaveFileSink() override;
+    SaveFileSink(const SaveFileSink &) = delete;
+    SaveFileSink &operator=(const SaveFileSink &) = delete;
+
     void writeLine(std::string_view line) override;
     void commit();
 
 private:
-    [[noreturn]] void fail(const QString &what);
-    QSaveFile file_;
+    [[noreturn]] void fail(const std::string &what, const QString &reason);
+    QString path_;
+    QFile temp_;
+    bool ownsTemp_ = false; // the temporary file is ours to remove
+    bool committed_ = false;
 };
 
 } // namespace quellbit
