@@ -18,7 +18,7 @@ FUZZ_SECONDS ?= 60
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 CTEST := ctest --output-on-failure --timeout 300
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz package clean
+.PHONY: all deps configure build run test test-sanitize bench fuzz package screenshots clean
 
 all: build
 
@@ -58,6 +58,11 @@ bench: deps
 	cmake --build $(BENCH_BUILD)
 	@for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$b"; \
 	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+
+# The README's pictures of both windows, taken under Xvfb.
+screenshots: build
+	cmake --build $(BUILD) --target screenshots
+	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 
 package: build
 	rm -rf $(BUILD)/package
