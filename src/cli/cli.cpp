@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -247,6 +248,18 @@ void CommandLine::scan(const Picture &picture, OutputSink &out)
     scanPicture(raster, picture.onColor, range, raster.width(), raster.height(), out, progress);
 }
 
+std::optional<int> CommandLine::parseCommand(QCommandLineParser &parser, const QStringList &arguments)
+{
+    const QCommandLineOption help = parser.addHelpOption();
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText(), parser.helpText());
+    if (parser.isSet(help)) {
+        print(out_, text(parser.helpText()));
+        return kExitOk;
+    }
+    return std::nullopt;
+}
+
 int CommandLine::convert(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -255,7 +268,6 @@ int CommandLine::convert(const QStringList &arguments)
         "name with \".txt\" for \".bmp\". Prints each file written. Goes on after a picture that fails;\n"
         "nothing is written for it. Exit 0 all converted, 1 a picture rejected, 3 a file unreadable or\n"
         "unwritable (3 wins over 1), 2 usage error."));
-    const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
         QStringLiteral("The picture's second palette colour becomes the 1 bits "
                        "(by default the first)."));
@@ -268,12 +280,8 @@ int CommandLine::convert(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("convert"), QStringLiteral("Convert pictures."));
     parser.addPositionalArgument(
         QStringLiteral("FILE.bmp"), QStringLiteral("Pictures to convert."), QStringLiteral("FILE.bmp..."));
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText(), parser.helpText());
-    if (parser.isSet(help)) {
-        print(out_, text(parser.helpText()));
-        return kExitOk;
-    }
+    if (const std::optional<int> done = parseCommand(parser, arguments))
+        return *done;
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.isEmpty())
         return usageError(QStringLiteral("convert: no picture given"), parser.helpText());
@@ -327,7 +335,6 @@ int CommandLine::render(const QStringList &arguments)
         "Draws a data file as the preview shows it into a 240 x 128 PNG: 0 bits dark green (0, 128, 0),\n"
         "1 bits black. Dots a short file does not reach stay dark green. Exit 3, and no PNG, when the\n"
         "data file cannot be read or holds a line too short to decode."));
-    const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption output(QStringList {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("Write the PNG to OUT.png (\"-\": standard output); by "
                        "default the data file's name with \".png\"."),
@@ -335,12 +342,8 @@ int CommandLine::render(const QStringList &arguments)
     parser.addOption(output);
     parser.addPositionalArgument(QStringLiteral("render"), QStringLiteral("Draw a data file."));
     parser.addPositionalArgument(QStringLiteral("DATAFILE"), QStringLiteral("The LCD data file."));
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText(), parser.helpText());
-    if (parser.isSet(help)) {
-        print(out_, text(parser.helpText()));
-        return kExitOk;
-    }
+    if (const std::optional<int> done = parseCommand(parser, arguments))
+        return *done;
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.size() != 1)
         return usageError(QStringLiteral("render: give exactly one data file"), parser.helpText());
@@ -395,7 +398,6 @@ int CommandLine::check(const QStringList &arguments)
         "FILE.bmp would write. Exit 0 it is; 4 it differs (with the number of dots that differ and the\n"
         "first differing line); 1 the picture is rejected; 3 the picture or the data file cannot be\n"
         "read (a missing data file included)."));
-    const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption inverse(QStringLiteral("inverse"),
         QStringLiteral("Compare with the Inverse conversion (second palette "
                        "colour as 1 bits)."));
@@ -404,12 +406,8 @@ int CommandLine::check(const QStringList &arguments)
     parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("The picture."));
     parser.addPositionalArgument(
         QStringLiteral("DATAFILE"), QStringLiteral("The data file to check."), QStringLiteral("[DATAFILE]"));
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText(), parser.helpText());
-    if (parser.isSet(help)) {
-        print(out_, text(parser.helpText()));
-        return kExitOk;
-    }
+    if (const std::optional<int> done = parseCommand(parser, arguments))
+        return *done;
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.isEmpty() || files.size() > 2)
         return usageError(
@@ -467,15 +465,10 @@ int CommandLine::info(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Shows what a picture's headers say and whether it can be converted, with the reason when\n"
         "not. Exit 0 accepted, 1 rejected, 3 unreadable."));
-    const QCommandLineOption help = parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("info"), QStringLiteral("Explain a picture."));
     parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("The picture."));
-    if (!parser.parse(arguments))
-        return usageError(parser.errorText(), parser.helpText());
-    if (parser.isSet(help)) {
-        print(out_, text(parser.helpText()));
-        return kExitOk;
-    }
+    if (const std::optional<int> done = parseCommand(parser, arguments))
+        return *done;
     const QStringList files = parser.positionalArguments().mid(1);
     if (files.size() != 1)
         return usageError(QStringLiteral("info: give exactly one picture"), parser.helpText());

@@ -6,12 +6,14 @@
 
 #include "convert/scan.h"
 
+#include <QCommandLineParser>
 #include <QImage>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace quellbit {
@@ -54,6 +56,9 @@ private:
     void reportRejection(const QString &path, const std::string &what, const std::string &why);
     void reportFailure(const std::string &message);
     int usageError(const QString &message, const QString &helpText);
+    // Adds --help and parses a command's words: an exit status when that is
+    // all there is to do (help shown, or the words are off), else nothing.
+    std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &arguments);
     void showProgress(qsizetype done, qsizetype total, const QString &name);
     void endProgress();
 
