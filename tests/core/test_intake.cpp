@@ -1,0 +1,266 @@
+// The intake of a picture and the writing of its data file: header read and
+// acceptance, decoding real and damaged bitmaps, atomic output, and the
+// inputs the fuzzers once found.
+
+#include "common/failure.h"
+#include "convert/scan.h"
+#include "imaging/bitmap_image.h"
+#include "intake/bitmap_header.h"
+#include "support/bmp_writer.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sstream>
+#include <sys/resource.h>
+
+using namespace quellbit;
+
+Q_DECLARE_METATYPE(quellbit::Verdict)
+
+namespace {
+
+const testbmp::Rgb kFirst {0x11, 0x22, 0x33, 0x00};
+const testbmp::Rgb kSecond {0xC0, 0xB0, 0xA0, 0xFF};
+
+QByteArray headerBytes(int width, int height, int bitCount, std::uint32_t infoSize = 40)
+{
+    testbmp::Spec1 layout {.width = width, .height = height, .bitCount = std::int16_t(bitCount), .infoSize = infoSize};
+    layout.palette = {kFirst, kSecond};
+    return testbmp::build(layout);
+}
+
+std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
+{
+    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+}
+
+// Item k (from 0) of the stream as written in the text: line k / 8, item k % 8.
+int item(const std::string &text, int k)
+{
+    return std::stoi(text.substr(std::size_t(k / 8 * 45 + 11 + k % 8 * 4), 2), nullptr, 16);
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Every entry of a folder, hidden temporary files included.
+QStringList entries(const QString &path)
+{
+    return QDir(path).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
+}
+
+} // namespace
+
+class TestIntake : public QObject {
+    Q_OBJECT
+
+private slots:
+    void header_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<Verdict>("verdict");
+        QTest::addColumn<int>("paletteOffset"); // 0: no palette read; -1: too short, fails
+        QTest::newRow("240 x 128 at 1 bit is accepted") << headerBytes(240, 128, 1) << Verdict::Accepted << 54;
+        QTest::newRow("top-down rows are rejected") << headerBytes(240, -128, 1) << Verdict::WrongHeight << 54;
+        QTest::newRow("width and height swapped are rejected") << headerBytes(128, 240, 1) << Verdict::WrongHeight << 54;
+        QTest::newRow("right height, wrong width is rejected") << headerBytes(320, 128, 1) << Verdict::WrongWidth << 54;
+        QTest::newRow("other 1-bit size: rejected, palette read") << headerBytes(320, 240, 1) << Verdict::WrongHeight << 54;
+        QTest::newRow("4 bits: rejected, no palette read") << headerBytes(240, 128, 4) << Verdict::WrongBitCount << 0;
+        QTest::newRow("8 bits: rejected, no palette read") << headerBytes(240, 128, 8) << Verdict::WrongBitCount << 0;
+        QTest::newRow("24 bits: rejected, no palette read") << headerBytes(240, 128, 24) << Verdict::WrongBitCount << 0;
+        QTest::newRow("108-byte header: palette at 122") << headerBytes(240, 128, 1, 108) << Verdict::Accepted << 122;
+        QTest::newRow("124-byte header: palette at 138") << headerBytes(240, 128, 1, 124) << Verdict::Accepted << 138;
+        QByteArray undefined = headerBytes(240, 128, 1);
+        undefined[14] = char(200); // biSize 200
+        QTest::newRow("undefined header size: palette at 54") << undefined << Verdict::Accepted << 54;
+        QTest::newRow("cut inside the info header fails") << headerBytes(240, 128, 1).left(53) << Verdict{} << -1;
+        QTest::newRow("cut inside the second palette entry fails") << headerBytes(240, 128, 1).left(61) << Verdict{} << -1;
+        QTest::newRow("124-byte header cut inside its palette fails")
+            << headerBytes(240, 128, 1, 124).left(145) << Verdict{} << -1;
+        QTest::newRow("8 bits, the headers alone are enough") << headerBytes(240, 128, 8).left(54)
+                                                               << Verdict::WrongBitCount << 0;
+    }
+    void header()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(Verdict, verdict);
+        QFETCH(int, paletteOffset);
+        try {
+            const BitmapHeaders h = parseBitmapHeaders(bytesOf(bytes), "picture.bmp");
+            QVERIFY2(paletteOffset >= 0, "a file this short was read without complaint");
+            QCOMPARE(judgeHeaders(h.info), verdict);
+            QCOMPARE(h.paletteRead ? int(h.paletteOffset) : 0, paletteOffset);
+            QCOMPARE(colorValue(h.palette0), paletteOffset ? 0x332211 : 0);
+            QCOMPARE(colorValue(h.palette1), paletteOffset ? 0xA0B0C0 : 0);
+        } catch (const Failure &failure) {
+            QVERIFY2(paletteOffset < 0, failure.what());
+            QCOMPARE(failure.file(), std::string("picture.bmp"));
+        }
+    }
+
+    // Expected items worked out by hand from the files' own bytes: rows are
+    // stored bottom row first, 32 bytes each, leftmost dot in the high bit;
+    // item 30 y + g is row y, group g, leftmost dot in bit 0. -1: every item.
+    void realBitmap_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("normal");
+        // Palette black, white at 138, pixels at 146. 146 holds 7F: dot 0 black.
+        QTest::newRow("V5 header: bottom-left dot black") << "gimp_v5_shape.bmp" << 3810 << 0x01;
+        // Palette black, white at 122, pixels at 130. 130 + 52 * 32 + 4 holds 15:
+        // dots 32, 33, 34, 36, 38 black.
+        QTest::newRow("V4 header: row 75 group 4") << "imv4_text.bmp" << 2254 << 0x57;
+        // Palette black, white with reserved byte FF; every stored byte AA.
+        QTest::newRow("40-byte header: stripes, reserved byte ignored") << "pil_vstripes.bmp" << -1 << 0xAA;
+        // One palette entry (white): the second entry read is pixel bytes.
+        QTest::newRow("one-entry palette: every dot in its colour") << "gimp_v5_blank.bmp" << -1 << 0xFF;
+    }
+    void realBitmap()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, byte);
+        QFETCH(int, normal);
+        const QString path = QStringLiteral(QUELLBIT_TEST_DATA "/") + file;
+        const BitmapHeaders headers = readBitmapHeaders(path.toStdString());
+        const QImage image = loadBitmapImage(path);
+        const std::string normalText = convertToText(ImageRaster(image), colorValue(headers.palette0));
+        const std::string inverseText = convertToText(ImageRaster(image), colorValue(headers.palette1));
+        QCOMPARE(normalText.size(), std::size_t(21600));
+        for (int k = 0; k < 3840; ++k) {
+            QCOMPARE(item(normalText, k) ^ item(inverseText, k), 0xFF); // palette read at the right place
+            if (byte < 0 || k == byte)
+                QCOMPARE(item(normalText, k), normal);
+        }
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason"); // part of the failure's reason; empty: decodes
+        // White first, so colours and indices differ; dots (3, 0) and (239, 127) index 1.
+        testbmp::Spec1 other {.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}}, .signature = {'X', 'Y'}};
+        other.pixel = [](int x, int y) { return (x == 3 && y == 0) || (x == 239 && y == 127) ? 1 : 0; };
+        QTest::newRow("signature XY decodes like BM, in colours") << testbmp::build(other) << "";
+        const QByteArray whole = testbmp::build({});
+        QTest::newRow("pixel data cut after 10 rows fails") << whole.left(62 + 10 * 32 + 5) << "ends after row 10 of 128";
+        QTest::newRow("pixel data one byte short fails") << whole.left(whole.size() - 1) << "ends after row 127 of 128";
+        QTest::newRow("palette overlapping the pixels fails") << testbmp::build({.clrUsed = 16}) << "palette";
+        QTest::newRow("RLE8 claimed on a 1-bit file fails") << testbmp::build({.compression = 1}) << "decode";
+    }
+    void decode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("picture.bmp");
+        QVERIFY(testbmp::save(path, bytes));
+        try {
+            const QImage image = loadBitmapImage(path);
+            QVERIFY2(reason.isEmpty(), "a damaged file was decoded");
+            const ImageRaster raster(image);
+            QCOMPARE(raster.height(), 128);
+            QCOMPARE(raster.row(0)[3], 0x563412);
+            QCOMPARE(raster.row(0)[2], 0xFFFFFF);
+            QCOMPARE(raster.row(127)[239], 0x563412);
+        } catch (const Failure &failure) {
+            QVERIFY2(!reason.isEmpty(), failure.what());
+            QCOMPARE(QString::fromStdString(failure.file()), path);
+            QVERIFY2(QString::fromStdString(failure.reason()).contains(reason), failure.what());
+        }
+    }
+
+    void saveWritesExactBytes()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lcd_out.txt");
+        QVERIFY(testbmp::save(path, "an older and longer file\r\n"));
+        {
+            SaveFileSink dropped(path); // never committed
+            dropped.writeLine("new\r\n");
+        }
+        QCOMPARE(readAll(path), QByteArray("an older and longer file\r\n"));
+        SaveFileSink sink(path);
+        sink.writeLine("        DB 01H;\r\n");
+        sink.writeLine("ab\r\n");
+        sink.commit();
+        QCOMPARE(readAll(path), QByteArray("        DB 01H;\r\nab\r\n"));
+        QCOMPARE(entries(dir.path()), QStringList {"lcd_out.txt"});
+    }
+
+    void saveFailure_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to; 0: no limit
+        QTest::newRow("the target is a folder") << "folder" << 0;
+        QTest::newRow("the parent path is a regular file") << "plain/lcd_out.txt" << 0;
+        QTest::newRow("a write failing part way (full disk)") << "lcd_out.txt" << 100;
+    }
+    void saveFailure()
+    {
+        QFETCH(QString, target);
+        QFETCH(int, sizeLimit);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        QVERIFY(testbmp::save(dir.filePath("plain"), "plain file"));
+        QVERIFY(testbmp::save(dir.filePath("lcd_out.txt"), "earlier\r\n"));
+        const QString path = dir.filePath(target);
+        const std::string text = convertToText(PixelRaster(240, 128, 0), 0);
+        rlimit old {};
+        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+        rlimit limited = old;
+        limited.rlim_cur = sizeLimit ? rlim_t(sizeLimit) : old.rlim_cur;
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
+        QString failedFile;
+        try {
+            SaveFileSink sink(path);
+            sink.writeLine(text);
+            sink.commit();
+        } catch (const Failure &failure) {
+            failedFile = QString::fromStdString(failure.file());
+        }
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QCOMPARE(failedFile, path);
+        QCOMPARE(entries(dir.path()), (QStringList {"folder", "lcd_out.txt", "plain"}));
+        QVERIFY(entries(dir.filePath("folder")).isEmpty());
+        QCOMPARE(readAll(dir.filePath("plain")), QByteArray("plain file"));
+        QCOMPARE(readAll(dir.filePath("lcd_out.txt")), QByteArray("earlier\r\n"));
+    }
+
+    // Every input a fuzzer once found, through the fuzzers' entry points:
+    // each ends normally or with Failure, never with anything else.
+    void fuzzRegressions()
+    {
+        const QFileInfoList inputs = QDir(QUELLBIT_TEST_DATA "/fuzz/header").entryInfoList(QDir::Files)
+            + QDir(QUELLBIT_TEST_DATA "/fuzz/intake").entryInfoList(QDir::Files)
+            + QDir(QUELLBIT_TEST_DATA "/fuzz/datafile").entryInfoList(QDir::Files);
+        if (inputs.isEmpty())
+            QSKIP("no fuzzer inputs stored under tests/data/fuzz");
+        for (const QFileInfo &input : inputs) {
+            const QByteArray bytes = readAll(input.filePath());
+            QImage image(240, 128, QImage::Format_RGB32);
+            ImageSurface surface(image, qRgb(0, 0, 255));
+            PlotState state;
+            std::istringstream in(bytes.toStdString());
+            try {
+                if (input.path().endsWith("datafile"))
+                    plotDataStream(in, "fuzz.txt", state, surface, 240, 128);
+                else if (const BitmapHeaders h = parseBitmapHeaders(bytesOf(bytes), "fuzz.bmp");
+                         judgeHeaders(h.info) == Verdict::Accepted)
+                    (void)convertToText(ImageRaster(decodeBitmapBytes(bytes, "fuzz.bmp")), colorValue(h.palette0));
+            } catch (const Failure &) {
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestIntake)
+#include "test_intake.moc"
