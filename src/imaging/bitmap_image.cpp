@@ -8,6 +8,8 @@
 #include <QImageReader>
 #include <QRandomGenerator>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace quellbit {
@@ -173,7 +175,7 @@ SaveFileSink::SaveFileSink(const QString &path) : path_(path)
         temp_.setFileName(candidate);
         ownsTemp_ = temp_.open(QIODevice::WriteOnly | QIODevice::NewOnly);
         if (!ownsTemp_ && (attempt == 100 || !QFileInfo::exists(candidate)))
-            fail("cannot be created: ", temp_.errorString());
+            fail("cannot be created: ", text(temp_.errorString()));
     }
     if (target.exists())
         temp_.setPermissions(QFile::permissions(path));
@@ -181,36 +183,57 @@ SaveFileSink::SaveFileSink(const QString &path) : path_(path)
 
 SaveFileSink::~SaveFileSink()
 {
-    if (ownsTemp_ && !committed_)
-        temp_.remove();
+    if (!committed_)
+        discard();
+}
+
+void SaveFileSink::discard()
+{
+    if (!ownsTemp_)
+        return;
+    // Closing may fail to flush what is left (that is often why we are here);
+    // the temporary file goes all the same.
+    temp_.close();
+    QFile::remove(temp_.fileName());
+    ownsTemp_ = false;
 }
 
 void SaveFileSink::writeLine(std::string_view line)
 {
     const auto length = static_cast<qint64>(line.size());
+    errno = 0;
     if (temp_.write(line.data(), length) != length)
-        fail("cannot be written: ", temp_.errorString());
+        fail("cannot be written: ");
 }
 
 void SaveFileSink::commit()
 {
+    errno = 0;
     if (!temp_.flush())
-        fail("cannot be written: ", temp_.errorString());
+        fail("cannot be written: ");
     temp_.close();
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(temp_.fileName()).toStdString(),
                             QFile::encodeName(path_).toStdString(), ec);
     if (ec)
-        fail("cannot be replaced: ", QString::fromStdString(ec.message()));
+        fail("cannot be replaced: ", ec.message());
     committed_ = true;
 }
 
-void SaveFileSink::fail(const std::string &what, const QString &reason)
+void SaveFileSink::fail(const std::string &what)
 {
-    if (ownsTemp_)
-        temp_.remove();
-    ownsTemp_ = false;
-    throw Failure(text(path_), what + text(reason));
+    // A write that fails in the file's buffer leaves Qt no message of its
+    // own; the system's is the plain reason ("File too large").
+    const int error = errno;
+    const QString qtReason = temp_.errorString();
+    const bool plain = error != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error"));
+    fail(what, plain ? std::string(std::strerror(error)) : text(qtReason));
+}
+
+void SaveFileSink::fail(const std::string &what, const std::string &reason)
+{
+    discard();
+    throw Failure(text(path_), what + reason);
 }
 
 } // namespace quellbit

@@ -86,7 +86,9 @@ public:
     void commit();
 
 private:
-    [[noreturn]] void fail(const std::string &what, const QString &reason);
+    void discard();
+    [[noreturn]] void fail(const std::string &what);
+    [[noreturn]] void fail(const std::string &what, const std::string &reason);
     QString path_;
     QFile temp_;
     bool ownsTemp_ = false; // the temporary file is ours to remove

@@ -615,15 +615,11 @@ void TestForm1::convertFault()
 
     QCOMPARE(watcher.seen.name, QStringLiteral("FailureBox"));
     QVERIFY2(watcher.seen.text.contains(out), qPrintable(watcher.seen.text));
+    QVERIFY2(folder || watcher.seen.text.contains("File too large"), qPrintable(watcher.seen.text));
     QCOMPARE(w->StatusValue->text(), QStringLiteral("Failed"));
     QCOMPARE(w->OutFileValue->text(), QString());
     QVERIFY(!w->PreviewButton->isEnabled());
     QCOMPARE(readAll(out), earlier);
-    // A failed write leaves its hidden temporary file behind: QFile::remove()
-    // gives up when closing cannot flush the rest, so SaveFileSink::fail must
-    // close first and then remove by name.
-    if (!folder)
-        QEXPECT_FAIL("", "temporary file kept after a failed flush", Continue);
     QCOMPARE(entries(pics()).join(' '), listed.join(' ')); // no partial or temporary file
     QVERIFY(QFileInfo(out).isDir() == folder);
 
