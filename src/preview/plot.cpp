@@ -18,11 +18,6 @@ namespace {
 // A data file line is 43 characters; anything near this size is no data file.
 constexpr std::size_t kLongestLine = 1 << 20;
 
-} // namespace
-
-namespace {
-
-// decodeLine into `bits`, whose storage is reused from line to line.
 // What each character is to the line decoding: a hexadecimal digit's value,
 // kSeparatorH for "H" or "h", kOther for anything else.
 constexpr unsigned char kSeparatorH = 16;
@@ -42,6 +37,7 @@ constexpr std::array<unsigned char, 256> kCharClass = [] {
     return table;
 }();
 
+// decodeLine into `bits`, whose storage is reused from line to line.
 void decodeLineInto(std::string_view line, std::string &bits)
 {
     static constexpr char kNibbles[] = "0000000100100011010001010110011110001001101010111100110111101111";
