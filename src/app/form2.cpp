@@ -7,9 +7,7 @@
 #include "preview/plot.h"
 #include "widgets/twips.h"
 
-#include <QCoreApplication>
 #include <QFile>
-#include <QResizeEvent>
 
 #include <exception>
 
@@ -52,11 +50,6 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     // The control-face colour, as behind a button's caption.
     LcdPic->setBackgroundRole(QPalette::Button);
     placeInTwips(LcdPic, 120, 0, 4095, 2775);
-    // A hidden widget hears of its size only when shown; the box sizes its
-    // retained image then. Tell it now, so it can be plotted on before the
-    // window is shown.
-    QResizeEvent sized(LcdPic->size(), QSize());
-    QCoreApplication::sendEvent(LcdPic, &sized);
     LcdPic->clear();
 
     ShowButton = new QPushButton(QStringLiteral("Show"), this);

@@ -43,6 +43,7 @@ void PictureBox::loadPicture(const QString &path)
     QImage picture = loadBitmapImage(path);
     picture_ = picture;
     hasPicture_ = true;
+    fitImage();
     image_.fill(background());
     QPainter painter(&image_);
     painter.drawImage(0, 0, picture_);
@@ -70,14 +71,24 @@ void PictureBox::setPoint(int x, int y, std::int32_t color)
     setPixels(x, y, one);
 }
 
+void PictureBox::fitImage()
+{
+    // A hidden box hears of its size only when shown; drawing on it before
+    // then must already use its real inner area.
+    if (image_.size() != innerSize())
+        resetImage();
+}
+
 void PictureBox::clear()
 {
+    fitImage();
     image_.fill(background());
     update();
 }
 
 void PictureBox::setPixels(std::int32_t x, std::int32_t y, std::span<const std::int32_t> colors)
 {
+    fitImage();
     ImageSurface(image_, background()).setPixels(x, y, colors);
     update();
 }

@@ -51,6 +51,7 @@ protected:
 private:
     QRgb background() const;
     void resetImage();
+    void fitImage();
 
     QImage image_;
     QImage picture_;
