@@ -194,13 +194,15 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("outcome");
         QTest::addColumn<QByteArray>("reason");
-        QTest::addColumn<QString>("kind"); // "file", "folder" or "unreadable"
+        QTest::addColumn<QString>("kind"); // "file", "folder", "unreadable" or "read-only folder"
         for (const testbmp::HostileCase &c : testbmp::hostileCases())
             QTest::newRow(c.name) << c.bytes << int(c.outcome) << QByteArray(c.reason) << "file";
         QTest::newRow("a folder named x.bmp")
             << QByteArray() << int(testbmp::Outcome::Failed) << QByteArray("this is a folder") << "folder";
         QTest::newRow("an unreadable file") << testbmp::build({}) << int(testbmp::Outcome::Failed)
                                             << QByteArray("cannot be opened") << "unreadable";
+        QTest::newRow("a good picture in a read-only folder") << testbmp::build({}) << int(testbmp::Outcome::Failed)
+                                                              << QByteArray("cannot be created") << "read-only folder";
     }
 
     void hostileInput()
@@ -213,7 +215,8 @@ private slots:
         const QString picture = dir.filePath("x.bmp");
         QVERIFY(kind == "folder" ? QDir(dir.path()).mkdir("x.bmp") : testbmp::save(picture, bytes));
         QStringList wrapper; // root reads whatever the permission bits say: run as nobody
-        if (kind == "unreadable" && ::geteuid() == 0) {
+        const bool bound = kind == "unreadable" || kind == "read-only folder";
+        if (bound && ::geteuid() == 0) {
             if (QStandardPaths::findExecutable("setpriv").isEmpty())
                 QSKIP("setpriv is missing: no way to run as a user bound by permission bits");
             wrapper = QStringList {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -221,6 +224,8 @@ private slots:
         if (kind == "unreadable") // in a folder anyone could write to, were the file read
             QVERIFY(QFile::setPermissions(picture, {})
                 && QFile::setPermissions(dir.path(), QFileDevice::Permissions::fromInt(0x7777)));
+        if (kind == "read-only folder")
+            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions::fromInt(0x5555)));
         const Run run = cli(dir.path(), {"convert", "x.bmp"}, wrapper);
         const QStringList listing = QDir(dir.path()).entryList(kEverything, QDir::Name);
         QCOMPARE(run.status, QList<int>({0, 1, 3}).at(outcome)); // Converted, Rejected, Failed
@@ -229,7 +234,8 @@ private slots:
             QCOMPARE(QFileInfo(dir.filePath("lcd_x.txt")).size(), 21600);
             return;
         }
-        QVERIFY2(run.err.startsWith("x.bmp: "), run.err.constData());
+        const char *named = kind == "read-only folder" ? "./lcd_x.txt: " : "x.bmp: "; // the file that failed
+        QVERIFY2(run.err.startsWith(named), run.err.constData());
         QVERIFY2(run.err.contains(outcome == int(testbmp::Outcome::Rejected) ? kLimits : reason),
             run.err.constData());
         QCOMPARE(listing, QStringList({"x.bmp"}));
