@@ -66,7 +66,7 @@ BENCHMARK(RasterToText)->Unit(benchmark::kMicrosecond);
 
 void BitmapFileToDataFile(benchmark::State &state)
 {
-    testbmp::Spec1 layout;
+    testbmp::Layout layout;
     layout.pixel = dot;
     const QString picture = workDir().filePath("picture.bmp");
     const QString output = workDir().filePath("lcd_picture.txt");
@@ -90,7 +90,7 @@ BENCHMARK(BitmapFileToDataFile)->Unit(benchmark::kMicrosecond);
 // The parts of the file-to-file road, to see where its time goes.
 void BitmapFileToImage(benchmark::State &state)
 {
-    testbmp::Spec1 layout;
+    testbmp::Layout layout;
     layout.pixel = dot;
     const QString picture = workDir().filePath("part.bmp");
     if (!testbmp::save(picture, testbmp::build(layout)))
@@ -107,7 +107,7 @@ BENCHMARK(BitmapFileToImage)->Unit(benchmark::kMicrosecond);
 
 void ImageToText(benchmark::State &state)
 {
-    testbmp::Spec1 layout;
+    testbmp::Layout layout;
     layout.pixel = dot;
     const QString picture = workDir().filePath("part.bmp");
     if (!testbmp::save(picture, testbmp::build(layout)))

@@ -26,9 +26,9 @@ Scene &scene()
 {
     static Scene s = [] {
         Scene made;
-        testbmp::Spec1 spec;
-        spec.pixel = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 ? 1 : 0; };
-        testbmp::save(made.dir.path() + "/bench.bmp", testbmp::build(spec));
+        testbmp::Layout layout;
+        layout.pixel = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 ? 1 : 0; };
+        testbmp::save(made.dir.path() + "/bench.bmp", testbmp::build(layout));
         made.window = std::make_unique<quellbit::Form1>();
         made.window->Form_Load();
         (void)QTest::qWaitForWindowExposed(made.window.get());

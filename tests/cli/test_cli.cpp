@@ -65,16 +65,16 @@ QByteArray marksText()
 // Good and bad pictures side by side in `folder`.
 void makePictures(const QString &folder)
 {
-    testbmp::Spec1 spec;
-    spec.pixel = marks;
-    const QByteArray good = testbmp::build(spec);
+    testbmp::Layout layout;
+    layout.pixel = marks;
+    const QByteArray good = testbmp::build(layout);
     testbmp::save(folder + "/good.bmp", good);
     testbmp::save(folder + "/good2.bmp", good);
     testbmp::save(folder + "/short.bmp", good.left(62 + 32 * 100));
-    spec.infoSize = 124;
-    testbmp::save(folder + "/v5.bmp", testbmp::build(spec));
-    spec.width = 320;
-    testbmp::save(folder + "/wide.bmp", testbmp::build(spec));
+    layout.infoSize = 124;
+    testbmp::save(folder + "/v5.bmp", testbmp::build(layout));
+    layout.width = 320;
+    testbmp::save(folder + "/wide.bmp", testbmp::build(layout));
     testbmp::save(folder + "/marks.txt", marksText());
     testbmp::save(folder + "/edited.txt", marksText().replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
     testbmp::save(folder + "/short.txt", "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");

@@ -26,7 +26,7 @@ const testbmp::Rgb kSecond {0xC0, 0xB0, 0xA0, 0xFF};
 
 QByteArray bmp(int width, int height, int bitCount, std::uint32_t infoSize = 40)
 {
-    testbmp::Spec1 layout {.width = width, .height = height, .bitCount = std::int16_t(bitCount)};
+    testbmp::Layout layout {.width = width, .height = height, .bitCount = std::int16_t(bitCount)};
     layout.infoSize = infoSize;
     layout.palette = {kFirst, kSecond};
     return testbmp::build(layout);
@@ -122,7 +122,7 @@ private slots:
         // One palette entry (white): the second entry read is pixel bytes.
         QTest::newRow("one-entry palette: every dot on") << real("gimp_v5_blank.bmp") << -1 << 0xFF << "";
         // White first, so colours and indices differ; dot 3 has the other colour.
-        testbmp::Spec1 other {.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}}, .signature = {'X', 'Y'}};
+        testbmp::Layout other {.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}}, .signature = {'X', 'Y'}};
         other.pixel = [](int x, int y) { return x == 3 && y == 0 ? 1 : 0; };
         QTest::newRow("signature XY decodes like BM, in colours") << testbmp::build(other) << 0 << 0xF7 << "";
         const QByteArray whole = testbmp::build({});

@@ -183,7 +183,7 @@ void TestForm1::init()
     tmp = std::make_unique<QTemporaryDir>();
     QVERIFY(tmp->isValid());
     QVERIFY(QDir(tmp->path()).mkpath("pics") && QDir(tmp->path()).mkpath("other/deeper"));
-    testbmp::Spec1 a, b, small;
+    testbmp::Layout a, b, small;
     a.pixel = sparsePixel;
     b.pixel = [](int x, int y) { return patternOn(x, y) ? 0 : 1; };
     small.width = 100;
@@ -367,11 +367,11 @@ void TestForm1::rejectedPictureIsExplained()
     QFETCH(int, width);
     QFETCH(int, height);
     QFETCH(int, bits);
-    testbmp::Spec1 spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bitCount = std::int16_t(bits);
-    QVERIFY(testbmp::save(pics() + "/bad.bmp", testbmp::build(spec)));
+    testbmp::Layout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bitCount = std::int16_t(bits);
+    QVERIFY(testbmp::save(pics() + "/bad.bmp", testbmp::build(layout)));
     accept("a.bmp");
     BoxWatcher watcher(w.get());
     accept("bad.bmp");

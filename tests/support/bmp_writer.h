@@ -21,7 +21,7 @@ struct Rgb {
 inline constexpr Rgb kBlack {0, 0, 0, 0};
 inline constexpr Rgb kWhite {255, 255, 255, 0};
 
-struct Spec1 {
+struct Layout {
     std::int32_t width = 240;
     std::int32_t height = 128; // negative: top-down rows
     std::int16_t bitCount = 1;
@@ -48,7 +48,7 @@ inline void put32(QByteArray &a, std::uint32_t v)
 
 // A complete bitmap file. For bit counts other than 1 the pixel data is
 // written as zero bytes of the right length.
-inline QByteArray build(const Spec1 &s)
+inline QByteArray build(const Layout &s)
 {
     const std::uint32_t paletteBytes = std::uint32_t(s.palette.size()) * 4;
     const std::uint32_t offBits = 14 + s.infoSize + paletteBytes;

@@ -46,11 +46,11 @@ inline QByteArray withField16(QByteArray bytes, int offset, std::uint16_t value)
 
 inline std::vector<HostileCase> hostileCases()
 {
-    Spec1 good;
+    Layout good;
     good.pixel = [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; };
     const QByteArray bmp = build(good);
 
-    Spec1 onePalette = good;
+    Layout onePalette = good;
     onePalette.clrUsed = 1;
     onePalette.palette = {kWhite};
     onePalette.pixel = [](int, int) { return 0; };
