@@ -14,12 +14,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
         return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
     });
 }
-} // namespace
-
+// Two upper-case hexadecimal digits, with a leading "0" below 16.
 std::string hexByte(std::uint8_t value)
 {
     return {kHexDigits[value >> 4], kHexDigits[value & 0x0F]};
 }
+
+} // namespace
 
 std::string dataLine(std::span<const std::uint8_t, kItemsPerLine> bytes)
 {

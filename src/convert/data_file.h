@@ -31,9 +31,6 @@ inline constexpr std::string_view kLineEnd = "\r\n";
 inline constexpr int kItemsPerLine = 8;
 inline constexpr std::size_t kLineLength = 43; // without CR LF
 
-// Two upper-case hexadecimal digits, with a leading "0" below 16.
-std::string hexByte(std::uint8_t value);
-
 // One whole line for eight bytes, CR LF included.
 std::string dataLine(std::span<const std::uint8_t, kItemsPerLine> bytes);
 

@@ -145,11 +145,6 @@ void PixelRaster::set(std::int32_t x, std::int32_t y, std::int32_t color)
     pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] = color;
 }
 
-std::int32_t PixelRaster::at(std::int32_t x, std::int32_t y) const
-{
-    return pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)];
-}
-
 std::string convertToText(const Raster &raster, std::int32_t onColor)
 {
     StringSink sink;

@@ -65,7 +65,6 @@ public:
     std::int32_t height() const override { return height_; }
     std::span<const std::int32_t> row(std::int32_t y) const override;
     void set(std::int32_t x, std::int32_t y, std::int32_t color);
-    std::int32_t at(std::int32_t x, std::int32_t y) const;
 
 private:
     std::int32_t width_;

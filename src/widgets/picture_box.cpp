@@ -40,20 +40,18 @@ void PictureBox::resetImage()
 
 void PictureBox::loadPicture(const QString &path)
 {
-    QImage picture = loadBitmapImage(path);
-    picture_ = picture;
+    const QImage picture = loadBitmapImage(path);
     hasPicture_ = true;
     fitImage();
     image_.fill(background());
     QPainter painter(&image_);
-    painter.drawImage(0, 0, picture_);
+    painter.drawImage(0, 0, picture);
     painter.end();
     update();
 }
 
 void PictureBox::removePicture()
 {
-    picture_ = QImage();
     hasPicture_ = false;
     clear();
 }

@@ -28,8 +28,6 @@ public:
     // Removes the picture: the box shows its background only.
     void removePicture();
     bool hasPicture() const { return hasPicture_; }
-    // The loaded picture as decoded (null when there is none).
-    const QImage &picture() const { return picture_; }
 
     // The retained image of the whole inner area, in Format_RGB32.
     const QImage &image() const { return image_; }
@@ -54,7 +52,6 @@ private:
     void fitImage();
 
     QImage image_;
-    QImage picture_;
     bool hasPicture_ = false;
 };
 
