@@ -54,6 +54,17 @@ QTemporaryDir &workDir()
     return dir;
 }
 
+// The sample picture saved as a 240 x 128 one-bit bitmap in the work folder.
+QString savedPicture(const QString &name)
+{
+    testbmp::Layout layout;
+    layout.pixel = dot;
+    const QString picture = workDir().filePath(name);
+    if (!testbmp::save(picture, testbmp::build(layout)))
+        std::abort();
+    return picture;
+}
+
 void RasterToText(benchmark::State &state)
 {
     const PixelRaster raster = samplePicture();
@@ -66,12 +77,8 @@ BENCHMARK(RasterToText)->Unit(benchmark::kMicrosecond);
 
 void BitmapFileToDataFile(benchmark::State &state)
 {
-    testbmp::Layout layout;
-    layout.pixel = dot;
-    const QString picture = workDir().filePath("picture.bmp");
+    const QString picture = savedPicture("picture.bmp");
     const QString output = workDir().filePath("lcd_picture.txt");
-    if (!testbmp::save(picture, testbmp::build(layout)))
-        std::abort();
     const std::string pictureName = picture.toStdString();
 
     for (auto _ : state) {
@@ -90,11 +97,7 @@ BENCHMARK(BitmapFileToDataFile)->Unit(benchmark::kMicrosecond);
 // The parts of the file-to-file road, to see where its time goes.
 void BitmapFileToImage(benchmark::State &state)
 {
-    testbmp::Layout layout;
-    layout.pixel = dot;
-    const QString picture = workDir().filePath("part.bmp");
-    if (!testbmp::save(picture, testbmp::build(layout)))
-        std::abort();
+    const QString picture = savedPicture("part.bmp");
     const std::string pictureName = picture.toStdString();
     for (auto _ : state) {
         const BitmapHeaders headers = readBitmapHeaders(pictureName);
@@ -107,11 +110,7 @@ BENCHMARK(BitmapFileToImage)->Unit(benchmark::kMicrosecond);
 
 void ImageToText(benchmark::State &state)
 {
-    testbmp::Layout layout;
-    layout.pixel = dot;
-    const QString picture = workDir().filePath("part.bmp");
-    if (!testbmp::save(picture, testbmp::build(layout)))
-        std::abort();
+    const QString picture = savedPicture("part.bmp");
     const QImage image = loadBitmapImage(picture);
     for (auto _ : state) {
         std::string text = convertToText(ImageRaster(image), 0x000000);

@@ -11,7 +11,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <unistd.h>
 
@@ -353,35 +352,25 @@ int CommandLine::render(const QStringList &arguments)
     const QString target = parser.isSet(output) ? parser.value(output) : defaultPngPath(dataPath);
 
     try {
-        if (QFileInfo(dataPath).isDir())
-            throw Failure(text(dataPath), "this is a folder, not a data file");
         QImage image(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
         ImageSurface surface(image, toRgb(kDotOffColor));
         PlotState state;
         loadPreview(nativePath(dataPath), state, surface, kPictureWidth, kPictureHeight);
 
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            throw Failure(text(target), "the PNG cannot be encoded");
         if (target == QLatin1String("-")) {
-            QByteArray png;
-            QBuffer buffer(&png);
-            buffer.open(QIODevice::WriteOnly);
-            if (!image.save(&buffer, "PNG"))
-                throw Failure("standard output", "the PNG cannot be encoded");
             print(out_, png.toStdString());
             std::fflush(out_);
             return kExitOk;
         }
-        if (QFileInfo(target).isDir())
-            throw Failure(text(target), "a folder of that name is in the way");
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly))
-            throw Failure(text(target), "cannot be created: " + text(file.errorString()));
-        if (!image.save(&file, "PNG")) {
-            const std::string reason = text(file.errorString());
-            file.cancelWriting();
-            throw Failure(text(target), "cannot be written: " + reason);
-        }
-        if (!file.commit())
-            throw Failure(text(target), "cannot be written: " + text(file.errorString()));
+        // Written like a data file: all of it or nothing, an earlier PNG kept.
+        SaveFileSink file(target);
+        file.writeLine(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        file.commit();
         print(out_, text(target) + "\n");
         return kExitOk;
     } catch (const std::exception &e) {
