@@ -1,0 +1,55 @@
+#pragma once
+
+// Reading the files a user names: regular files only (symlinks followed),
+// opened without waiting for a writer, and never more than a set size. A
+// named pipe, a device or a folder is refused at once, by name.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quellbit {
+
+// Far beyond any real picture or data file (a 240 x 128 bitmap is about
+// 4 KB, a data file 21,600 bytes).
+inline constexpr std::uint64_t kLargestInput = 64ull * 1024 * 1024;
+
+// An open regular file. The constructor opens `path` read-only with
+// O_NONBLOCK (so a named pipe never waits for a writer), refuses anything
+// that is not a regular file ("not a regular file (a named pipe)", "(a
+// device)", "(a folder)", "(a socket)"), refuses a file larger than `limit`,
+// and then clears O_NONBLOCK. Every failure is a Failure naming `path`.
+class InputFile {
+public:
+    explicit InputFile(const std::string &path, std::uint64_t limit = kLargestInput);
+    ~InputFile();
+    InputFile(const InputFile &) = delete;
+    InputFile &operator=(const InputFile &) = delete;
+
+    // Reads up to buffer.size() bytes; 0 at the end of the file. Throws
+    // Failure when reading fails or the file has grown past the limit.
+    std::size_t read(std::span<char> buffer);
+
+    const std::string &path() const { return path_; }
+    // The file's size when it was opened.
+    std::uint64_t size() const { return size_; }
+    // Device and inode, to tell whether an output would overwrite this file.
+    std::uint64_t device() const { return device_; }
+    std::uint64_t inode() const { return inode_; }
+
+private:
+    std::string path_;
+    std::uint64_t limit_;
+    std::uint64_t size_ = 0;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+    std::uint64_t readSoFar_ = 0;
+    int fd_ = -1;
+};
+
+// All bytes of the file at `path`, read once through an InputFile.
+std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit = kLargestInput);
+
+} // namespace quellbit

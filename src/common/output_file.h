@@ -1,0 +1,72 @@
+#pragma once
+
+// Writing a file the program makes (a data file, a rendered picture, a
+// prepared bitmap) so that a failure never leaves a half-written file:
+//
+// - a regular file or a new name: a temporary file with a short name in the
+//   same folder is written, flushed, closed and then renamed over the
+//   target; the target's permission bits are kept, and its owner and group
+//   where the process may set them;
+// - a symlink: the file it points to is replaced that way; the link stays;
+// - anything else that is not a folder (a character device, a named pipe):
+//   written in place, with no temporary file and no rename;
+// - a folder in the way, a read-only folder, a full disk: Failure naming the
+//   target and the reason; the earlier file is untouched and no temporary
+//   file is left.
+//
+// The data is not forced to the disk: a data file can always be written
+// again from its picture.
+
+#include "convert/scan.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace quellbit {
+
+class OutputFile final : public OutputSink {
+public:
+    // Opens the temporary file (or the device or pipe). Throws Failure.
+    explicit OutputFile(std::string path);
+    // Without commit() the temporary file is removed and the target stays
+    // as it was.
+    ~OutputFile() override;
+    OutputFile(const OutputFile &) = delete;
+    OutputFile &operator=(const OutputFile &) = delete;
+
+    void write(std::string_view bytes);
+    void writeLine(std::string_view line) override { write(line); }
+    // Flushes, closes and renames over the target. Throws Failure.
+    void commit();
+
+    const std::string &path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string temporary_; // empty when writing in place
+    int fd_ = -1;
+    std::string buffer_;
+    bool committed_ = false;
+};
+
+// Standard output as a sink: every write and the final flush are checked,
+// and a failure is Failure("standard output", the system's reason).
+class StandardOutput final : public OutputSink {
+public:
+    explicit StandardOutput(std::FILE *stream = stdout);
+    void write(std::string_view bytes);
+    void writeLine(std::string_view line) override { write(line); }
+    void commit();
+
+private:
+    std::FILE *stream_;
+};
+
+// Once per process, before any output is written: SIGXFSZ is ignored (so a
+// write beyond the file size limit fails with a message), and SIGINT,
+// SIGTERM and SIGHUP remove the temporary file being written, then end the
+// process by that signal as usual.
+void guardTemporaryFiles();
+
+} // namespace quellbit
