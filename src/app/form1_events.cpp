@@ -1,12 +1,25 @@
 #include "app/form1_events.h"
 
 #include "app/failure_report.h"
+#include "widgets/twips.h"
 
 #include <exception>
 
 namespace quellbit {
 
-QuellbitApplication::QuellbitApplication(int &argc, char **argv) : QApplication(argc, argv) { }
+namespace {
+
+// The toolkit's scaling has to be taken over before the application object
+// exists; this runs first in the constructor's initialisation.
+int &beforeTheApplication(int &argc)
+{
+    takeOverScreenScaling();
+    return argc;
+}
+
+} // namespace
+
+QuellbitApplication::QuellbitApplication(int &argc, char **argv) : QApplication(beforeTheApplication(argc), argv) { }
 
 bool QuellbitApplication::notify(QObject *receiver, QEvent *event)
 {

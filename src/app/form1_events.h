@@ -2,7 +2,9 @@
 
 // The application object of the window program: a failure that escapes any
 // event handler is caught once, at the top of the event loop, and shown in a
-// message box naming the file and the reason; the program goes on.
+// message box naming the file and the reason; the program goes on. It also
+// takes over the toolkit's screen scaling (widgets/twips.h), so create it
+// before any window.
 
 #include <QApplication>
 

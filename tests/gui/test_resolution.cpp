@@ -1,0 +1,190 @@
+// Both windows at the screen's resolution: laid out from the twips design,
+// placed on the screen, and every picture drawn one dot per device pixel.
+// CTest runs this at 96, 120, 144 and 192 dots per inch (QT_FONT_DPI) and
+// with QT_SCALE_FACTOR=2; each run checks the row of its own resolution.
+
+#include "app/form1.h"
+#include "app/form1_events.h"
+#include "app/form2.h"
+#include "app/globals.h"
+#include "support/bmp_writer.h"
+
+#include <QDir>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quellbit;
+
+namespace {
+
+// No symmetry a shifted, doubled or dropped column or row could hide.
+bool black(int x, int y) { return (7 * x + 3 * y) % 5 == 0 || x == 239 || y == 127; }
+
+struct Layout {
+    int dpi;
+    QSize client;
+    QRect frame1, previewPic; // PreviewPic inside Frame1
+    QSize preview;
+    QRect lcdPic, showButton;
+};
+
+// The design's twips over 15, 12, 10 and 7.5 twips per pixel, a half pixel
+// rounded up. PreviewPic is 245 x 133 pixels at every resolution, at
+//   Top  = (Frame1 height + 300) / 2 - 133 px / 2,
+//   Left = Frame1 width / 2 - 245 px / 2,
+// in twips from Frame1's size in whole pixels: at 120, (3012 + 300) / 2 - 798
+// = 858 twips = 71.5 px and 6252 / 2 - 1470 = 1656 twips = 138 px.
+const Layout kLayouts[] = {
+    {96, {466, 545}, {24, 176, 417, 201}, {86, 44, 245, 133}, {290, 232}, {8, 0, 273, 185}, {96, 200, 105, 25}},
+    {120, {583, 681}, {30, 220, 521, 251}, {138, 72, 245, 133}, {363, 290}, {10, 0, 341, 231}, {120, 250, 131, 31}},
+    {144, {699, 818}, {36, 264, 626, 302}, {191, 100, 245, 133}, {435, 348}, {12, 0, 410, 278}, {144, 300, 158, 38}},
+    {192, {932, 1090}, {48, 352, 834, 402}, {295, 155, 245, 133}, {580, 464}, {16, 0, 546, 370}, {192, 400, 210, 50}},
+};
+
+// The first pixel of the 240 x 128 dots at `origin` in `grab` that is not
+// `on` where black() holds and `off` elsewhere, or of the free column and
+// row beside them that is not `ground`; empty if none.
+QString dotMismatch(const QImage &grab, QPoint origin, QRgb on, QRgb off, QRgb ground)
+{
+    for (int y = 0; y <= 128; ++y)
+        for (int x = 0; x <= 240; ++x) {
+            const QRgb want = x == 240 || y == 128 ? ground : black(x, y) ? on : off;
+            const QRgb got = grab.pixel(origin + QPoint(x, y)) & 0xFFFFFF;
+            if (got != (want & 0xFFFFFF))
+                return QStringLiteral("dot (%1, %2) is %3, not %4")
+                    .arg(x)
+                    .arg(y)
+                    .arg(got, 6, 16)
+                    .arg(want & 0xFFFFFF, 6, 16);
+        }
+    return {};
+}
+
+// Whether the box drawn in `grab` covers `box` exactly: its outer border
+// line differs from the surrounding `ground`, the line around it does not.
+QString boxMismatch(const QImage &grab, const QRect &box, QRgb ground)
+{
+    const QRect around = box.adjusted(-1, -1, 1, 1);
+    for (const QRect &ring : {box, around})
+        for (int x = ring.left(); x <= ring.right(); ++x)
+            for (int y = ring.top(); y <= ring.bottom(); ++y) {
+                if (x != ring.left() && x != ring.right() && y != ring.top() && y != ring.bottom())
+                    continue;
+                if (!grab.valid(x, y))
+                    continue;
+                const bool isGround = (grab.pixel(x, y) & 0xFFFFFF) == (ground & 0xFFFFFF);
+                if (isGround != (ring == around))
+                    return QStringLiteral("(%1, %2) %3 the ground").arg(x).arg(y).arg(isGround ? "is" : "is not");
+            }
+    return {};
+}
+
+} // namespace
+
+class TestResolution : public QObject {
+    Q_OBJECT
+private slots:
+    void windowsAtThisResolution_data();
+    void windowsAtThisResolution();
+};
+
+void TestResolution::windowsAtThisResolution_data()
+{
+    QTest::addColumn<int>("index");
+    const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX());
+    for (int i = 0; i < int(std::size(kLayouts)); ++i)
+        if (kLayouts[i].dpi == dpi)
+            QTest::newRow(qPrintable(QStringLiteral("%1 dots per inch").arg(dpi))) << i;
+    if (dpi != 96 && dpi != 120 && dpi != 144 && dpi != 192)
+        QTest::newRow(qPrintable(QStringLiteral("no layout worked out for %1 dots per inch").arg(dpi))) << -1;
+}
+
+void TestResolution::windowsAtThisResolution()
+{
+    QFETCH(int, index);
+    QVERIFY(index >= 0);
+    const Layout &want = kLayouts[index];
+
+    QTemporaryDir tmp;
+    QVERIFY(tmp.isValid());
+    testbmp::Layout picture;
+    picture.pixel = [](int x, int y) { return black(x, y) ? 0 : 1; };
+    QVERIFY(testbmp::save(tmp.filePath("p.bmp"), testbmp::build(picture)));
+    OutFilePath.clear();
+
+    Form1 w;
+    w.Form_Load();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.devicePixelRatioF(), 1.0); // the toolkit stretches nothing
+    QCOMPARE(w.size(), want.client);
+    QCOMPARE(w.Frame1->geometry(), want.frame1);
+    QCOMPARE(w.PreviewPic->geometry(), want.previewPic);
+
+    // Centred in the available area; when larger, title bar and top-left
+    // corner on the screen.
+    const QRect area = w.screen()->availableGeometry();
+    const QRect frame = w.frameGeometry();
+    QVERIFY(area.contains(frame.topLeft()));
+    if (frame.width() <= area.width())
+        QVERIFY(qAbs((frame.left() - area.left()) - (area.right() - frame.right())) <= 1);
+    else
+        QCOMPARE(frame.left(), area.left());
+    if (frame.height() <= area.height())
+        QVERIFY(qAbs((frame.top() - area.top()) - (area.bottom() - frame.bottom())) <= 1);
+    else
+        QCOMPARE(frame.top(), area.top());
+
+    w.Dir1->setPath(tmp.path());
+    QVERIFY(w.File1->selectFile("p.bmp"));
+    w.File1_DblClick();
+    w.ConvertButton_Click();
+    QCOMPARE(w.StatusValue->text(), QStringLiteral("Successed"));
+    w.Drive1->setFocus(); // no focus mark on the box
+    QCoreApplication::processEvents();
+
+    const QImage form1 = w.grab().toImage();
+    QCOMPARE(form1.size(), want.client);
+    const QRect box = want.previewPic.translated(want.frame1.topLeft());
+    const QRgb windowGround = w.palette().color(QPalette::Window).rgb();
+    const QString box1 = boxMismatch(form1, box, windowGround);
+    QVERIFY2(box1.isEmpty(), qPrintable(box1));
+    const QRgb picGround = w.PreviewPic->palette().color(w.PreviewPic->backgroundRole()).rgb();
+    const QString dots1 =
+        dotMismatch(form1, box.topLeft() + QPoint(2, 2), qRgb(0, 0, 0), qRgb(255, 255, 255), picGround);
+    QVERIFY2(dots1.isEmpty(), qPrintable(dots1));
+
+    QSize previewSize;
+    QRect lcdPic, showButton;
+    QString box2, dots2;
+    QTimer::singleShot(0, &w, [&] {
+        Form2 *p = w.previewWindow();
+        p->ShowButton_Click();
+        p->ShowButton->setFocus();
+        QCoreApplication::processEvents();
+        previewSize = p->size();
+        lcdPic = p->LcdPic->geometry();
+        showButton = p->ShowButton->geometry();
+        const QImage form2 = p->grab().toImage();
+        box2 = boxMismatch(form2, p->LcdPic->geometry(), p->palette().color(QPalette::Window).rgb());
+        dots2 = dotMismatch(form2, p->LcdPic->pos() + QPoint(2, 2), qRgb(0, 0, 0), qRgb(0, 128, 0),
+                            p->LcdPic->palette().color(p->LcdPic->backgroundRole()).rgb());
+        p->close();
+    });
+    w.PreviewButton_Click();
+    QCOMPARE(previewSize, want.preview);
+    QCOMPARE(lcdPic, want.lcdPic);
+    QCOMPARE(showButton, want.showButton);
+    QVERIFY2(box2.isEmpty(), qPrintable(box2));
+    QVERIFY2(dots2.isEmpty(), qPrintable(dots2));
+}
+
+int main(int argc, char **argv)
+{
+    QuellbitApplication app(argc, argv);
+    TestResolution test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_resolution.moc"
