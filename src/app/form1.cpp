@@ -205,7 +205,7 @@ void Form1::connectHandlers()
 {
     connect(Drive1, &DriveList::driveChanged, this, &Form1::Drive1_Change);
     connect(Dir1, &DirList::pathChanged, this, &Form1::Dir1_Change);
-    connect(File1, &FileList::fileDoubleClicked, this, &Form1::File1_DblClick);
+    connect(File1, &FileList::fileChosen, this, &Form1::File1_DblClick);
     connect(ConvertButton, &QPushButton::clicked, this, &Form1::ConvertButton_Click);
     connect(PreviewButton, &QPushButton::clicked, this, &Form1::PreviewButton_Click);
     connect(ResetButton, &QPushButton::clicked, this, &Form1::ResetButton_Click);

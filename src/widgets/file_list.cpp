@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 namespace quellbit {
 
@@ -61,10 +63,41 @@ bool FileList::selectFile(const QString &name)
     return true;
 }
 
+void FileList::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    // Taken here, so that the key never reaches a default button. A held
+    // key chooses once.
+    event->accept();
+    QListWidgetItem *entry = currentItem();
+    if (!entry || event->isAutoRepeat())
+        return;
+    entry->setSelected(true);
+    emit fileChosen();
+}
+
+void FileList::mousePressEvent(QMouseEvent *event)
+{
+    if (!itemAt(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    QListWidget::mousePressEvent(event);
+}
+
 void FileList::mouseDoubleClickEvent(QMouseEvent *event)
 {
+    QListWidgetItem *entry = itemAt(event->position().toPoint());
     QListWidget::mouseDoubleClickEvent(event);
-    emit fileDoubleClicked();
+    if (!entry || event->button() != Qt::LeftButton)
+        return;
+    setCurrentItem(entry);
+    entry->setSelected(true);
+    emit fileChosen();
 }
 
 } // namespace quellbit

@@ -3,6 +3,11 @@
 // The file list: the names of the files in one folder that match a pattern,
 // sorted, with one selectable entry. The pattern matches regardless of
 // letter case, so "*.bmp" lists LOGO.BMP.
+//
+// A file is chosen by a double-click on its name or by Return or keypad
+// Enter on the current entry; either way the entry is selected first, then
+// fileChosen() is emitted. A click or double-click on the empty part of the
+// list changes nothing: the selection stays and nothing is chosen.
 
 #include <QListWidget>
 #include <QString>
@@ -34,11 +39,12 @@ public:
 
 signals:
     void pathChanged(const QString &path);
-    // A double-click anywhere in the list, with or without an entry under
-    // the pointer.
-    void fileDoubleClicked();
+    // An entry was chosen; it is the selected entry now.
+    void fileChosen();
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
