@@ -44,10 +44,11 @@ void fitCaption(QLabel *l)
     l->setFont(font);
 }
 
-QLabel *label(QWidget *container, const char *name, const char *caption, int left, int top, int width, int height,
-              Qt::Alignment align = Qt::AlignLeft)
+template <typename Label = QLabel>
+Label *label(QWidget *container, const char *name, const char *caption, int left, int top, int width, int height,
+             Qt::Alignment align = Qt::AlignLeft)
 {
-    auto *l = make<QLabel>(container, name, left, top, width, height);
+    auto *l = make<Label>(container, name, left, top, width, height);
     l->setText(QString::fromLatin1(caption));
     l->setAlignment(align | Qt::AlignTop);
     l->setTextFormat(Qt::PlainText);
@@ -144,7 +145,7 @@ void Form1::createControls()
     StatusLabel = label(Frame2, "StatusLabel", "Status :", 2400, 1080, 615, 255);
     ProgressLabel = label(Frame2, "ProgressLabel", "Progress :", 360, 1080, 735, 255);
     OutFileLabel = label(Frame2, "OutFileLabel", "Output File :", 360, 1440, 855, 255);
-    OutFileValue = label(Frame2, "OutFileValue", "", 1320, 1440, 4695, 375);
+    OutFileValue = label<PathLabel>(Frame2, "OutFileValue", "", 1320, 1440, 4695, 375);
     setTextColor(OutFileValue, QColor(0, 128, 0));
 
     FileLabel = label(this, "FileLabel", "Files Name (*.bmp):", 3480, 360, 1575, 255);

@@ -14,6 +14,7 @@
 #include "widgets/dir_list.h"
 #include "widgets/drive_list.h"
 #include "widgets/file_list.h"
+#include "widgets/path_label.h"
 #include "widgets/picture_box.h"
 
 #include <QFrame>
@@ -37,7 +38,9 @@ public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
-    // The window's load handler: Init_Form, then shown centred on the screen.
+    // The window's load handler: Init_Form, then shown centred in the screen's
+    // available area; a window larger than that area is placed with its
+    // title bar and top-left corner on the screen.
     void Form_Load();
     // Puts the controls into their start-up state.
     void Init_Form();
@@ -93,7 +96,7 @@ public:
     QLabel *StatusLabel = nullptr;
     QLabel *ProgressLabel = nullptr;
     QLabel *OutFileLabel = nullptr;
-    QLabel *OutFileValue = nullptr;
+    PathLabel *OutFileValue = nullptr;
     QLabel *FileLabel = nullptr;
     QLabel *DirLabel = nullptr;
     QLabel *DriverLabel = nullptr;

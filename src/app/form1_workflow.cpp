@@ -73,7 +73,9 @@ void Form1::ResetButton_Click()
     NormalOption->setChecked(true);
     PreviewButton->setEnabled(false);
     ConvertButton->setEnabled(false);
-    for (QLabel *readOut : {HeightValue, WidthValue, ColorValue, StatusValue, OutFileValue})
+    const std::initializer_list<QLabel *> readOuts
+        = {HeightValue, WidthValue, ColorValue, StatusValue, OutFileValue};
+    for (QLabel *readOut : readOuts)
         readOut->clear();
     ProgressPer->setText(QStringLiteral("0"));
     ConvertStatus = QStringLiteral("F");

@@ -5,8 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QStyle>
+#include <QToolTip>
 
 namespace quellbit {
 
@@ -94,6 +96,31 @@ void DirList::openItem(QTreeWidgetItem *item)
 {
     if (item)
         setPath(folderOf(item));
+}
+
+bool DirList::isNameCut(const QTreeWidgetItem *item) const
+{
+    if (!item)
+        return false;
+    const QModelIndex index = indexFromItem(item);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    const QRect shown = visualRect(index);
+    return itemDelegateForIndex(index)->sizeHint(option, index).width() > shown.width();
+}
+
+bool DirList::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QTreeWidgetItem *item = itemAt(help->pos());
+        if (isNameCut(item))
+            QToolTip::showText(help->globalPos(), folderOf(item), viewport(), visualItemRect(item));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
 }
 
 void DirList::keyPressEvent(QKeyEvent *event)

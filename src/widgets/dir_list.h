@@ -3,7 +3,9 @@
 // The directory list: the folders of the current path from the root down,
 // each one level further in with an open-folder icon, then the subfolders of
 // the current folder one level further in with closed-folder icons.
-// Double-click or Enter on an entry makes that folder the current path.
+// Double-click or Enter on an entry makes that folder the current path. A
+// folder whose name is cut short in the list shows its whole path as a
+// tooltip.
 
 #include <QString>
 #include <QTreeWidget>
@@ -26,12 +28,15 @@ public:
 
     // The folder an entry stands for.
     static QString folderOf(const QTreeWidgetItem *item);
+    // Whether the entry's name is cut short where the list shows it.
+    bool isNameCut(const QTreeWidgetItem *item) const;
 
 signals:
     void pathChanged(const QString &path);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void drawBranches(QPainter *painter, const QRect &rect, const QModelIndex &index) const override;
 
 private:
