@@ -8,6 +8,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace quellbit {
 
 namespace {
@@ -216,8 +218,12 @@ void Form1::connectHandlers()
 void Form1::Form_Load()
 {
     Init_Form();
-    if (const QScreen *s = screen())
-        move(s->availableGeometry().center() - rect().center());
+    if (const QScreen *s = screen()) {
+        const QRect area = s->availableGeometry();
+        const QSize size = frameGeometry().size();
+        move(area.left() + std::max(0, (area.width() - size.width()) / 2),
+             area.top() + std::max(0, (area.height() - size.height()) / 2));
+    }
     show();
 }
 

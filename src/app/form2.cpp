@@ -15,7 +15,10 @@ namespace quellbit {
 
 namespace {
 
-constexpr Qt::WindowFlags kFrame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+// A dialog to the window system, so that it is marked as owned by the main
+// window (transient for it) and kept in front of it; still with the frame of
+// a normal window.
+constexpr Qt::WindowFlags kFrame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                                    | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
 
@@ -50,6 +53,7 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     // The control-face colour, as behind a button's caption.
     LcdPic->setBackgroundRole(QPalette::Button);
     placeInTwips(LcdPic, 120, 0, 4095, 2775);
+    LcdPic->setFocusPolicy(Qt::StrongFocus);
     LcdPic->clear();
 
     ShowButton = new QPushButton(QStringLiteral("Show"), this);
@@ -60,6 +64,7 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     ShowButton->setDefault(false);
     placeInTwips(ShowButton, 1440, 3000, 1575, 375);
     setTabOrder(LcdPic, ShowButton);
+    LcdPic->setFocus(); // the first in the focus order has it when the window opens
 
     // Fixed positions; the frame can be resized and maximised freely.
     resize(twipsToPixelsX(4350), twipsToPixelsY(3480));

@@ -95,6 +95,10 @@ void PictureBox::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
     QPainter painter(this);
+    if (hasFocus()) {
+        painter.setPen(palette().color(QPalette::Highlight));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
     const QRect inner = contentsRect();
     painter.setClipRect(inner);
     painter.drawImage(inner.topLeft(), image_);

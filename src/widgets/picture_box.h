@@ -4,7 +4,8 @@
 // addressed in pixels of the inner area, (0, 0) at the top left. It can show a
 // bitmap at its natural size, be cleared, and have single pixels read and
 // set; it repaints from the retained image on demand, so what it shows
-// survives being covered.
+// survives being covered. With the focus, the inner line of its border is
+// drawn in the highlight colour: the focus mark never covers a dot.
 
 #include "convert/scan.h"
 #include "preview/plot.h"
