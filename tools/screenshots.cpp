@@ -1,6 +1,7 @@
 // Takes the README's pictures of both windows: the main window after a
-// sample picture was converted, and the LCD preview after Show. Run under
-// Xvfb at 96 dots per inch by `make screenshots`.
+// sample picture was converted, and the LCD preview after Show (left out
+// when no second file is named). Run under Xvfb by `make screenshots`, at
+// 96 dots per inch and, for the main window, at 120 (QT_FONT_DPI=120).
 
 #include "app/form1.h"
 #include "app/form1_events.h"
@@ -14,12 +15,12 @@
 int main(int argc, char **argv)
 {
     quellbit::QuellbitApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: screenshots FORM1.png FORM2.png\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: screenshots FORM1.png [FORM2.png]\n");
         return 2;
     }
     const QString form1Png = QString::fromLocal8Bit(argv[1]);
-    const QString form2Png = QString::fromLocal8Bit(argv[2]);
+    const QString form2Png = argc == 3 ? QString::fromLocal8Bit(argv[2]) : QString();
 
     // The samples are shown from a neutral folder, so the picture tells
     // nothing of the machine it was taken on.
@@ -40,6 +41,10 @@ int main(int argc, char **argv)
     }
     QApplication::processEvents();
     bool saved = window.grab().save(form1Png);
+    if (form2Png.isEmpty()) {
+        QDir(folder).removeRecursively();
+        return saved ? 0 : 1;
+    }
 
     // The preview is modal: Show and the picture are taken inside its loop.
     QTimer::singleShot(0, [&] {

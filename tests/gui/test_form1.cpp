@@ -591,6 +591,7 @@ void TestForm1::previewShowsTheConvertedDots()
         QCOMPARE(p.windowIcon().pixmap(16).toImage(), w->windowIcon().pixmap(16).toImage());
         if (QGuiApplication::platformName() == QLatin1String("xcb"))
             QCOMPARE(transientFor(&p), w->winId());
+        QVERIFY(QTest::qWaitForWindowActive(&p));
         QCOMPARE(QApplication::focusWidget(), p.LcdPic); // first in its focus order
         QVERIFY(focusMarked(p.LcdPic));
         QTest::keyClick(p.LcdPic, Qt::Key_Tab);
