@@ -417,8 +417,9 @@ int CommandLine::info(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Shows what a picture's headers say and whether it can be converted, with the reason when\n"
-        "not. Exit 0 accepted, 1 rejected, 3 unreadable."));
+        "Shows what a picture's headers say, where its colour table and pixels lie and whether it can\n"
+        "be converted, with the reason when not. Exit 0 accepted, 1 rejected, 3 unreadable or the\n"
+        "pixels cannot be decoded."));
     parser.addPositionalArgument(QStringLiteral("info"), QStringLiteral("Explain a picture."));
     parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("The picture."));
     if (const std::optional<int> done = parseCommand(parser, arguments))
