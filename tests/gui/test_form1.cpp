@@ -401,7 +401,7 @@ void TestForm1::longOutputPath()
     const QString deep = tmp->path() + "/pictures for the graphic display of the front panel"
                          + "/second revision with the larger controller and its new font";
     QVERIFY(QDir().mkpath(deep));
-    QVERIFY(testbmp::save(deep + "/x.bmp", testbmp::build({})));
+    QVERIFY(testbmp::save((deep + "/x.bmp").toStdString(), testbmp::build({})));
     w->Dir1->setPath(deep);
     QVERIFY(w->File1->selectFile("x.bmp"));
     w->File1_DblClick();

@@ -104,7 +104,7 @@ void TestResolution::windowsAtThisResolution()
     QVERIFY(tmp.isValid());
     testbmp::Layout picture;
     picture.pixel = [](int x, int y) { return black(x, y) ? 0 : 1; };
-    QVERIFY(testbmp::save(tmp.filePath("p.bmp"), testbmp::build(picture)));
+    QVERIFY(testbmp::save(tmp.filePath("p.bmp").toStdString(), testbmp::build(picture)));
     OutFilePath.clear();
 
     Form1 w;
