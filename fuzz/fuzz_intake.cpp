@@ -26,7 +26,7 @@ void require(bool condition)
         std::abort();
 }
 
-std::int32_t entryColour(const std::uint8_t *data, std::uint64_t offset)
+std::int32_t entryColor(const std::uint8_t *data, std::uint64_t offset)
 {
     return colorValue(RGBQUAD {data[offset], data[offset + 1], data[offset + 2], data[offset + 3]});
 }
@@ -63,17 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     require(
         layout.tableOffset == 14 + std::uint64_t {h.info.biSize} && layout.tableEnd <= layout.pixelOffset);
     require(layout.pixelOffset + 128 * 32 <= size);
-    const std::int32_t colour0 = entryColour(data, layout.tableOffset);
-    const std::int32_t colour1 = layout.tableEntries >= 2 ? entryColour(data, layout.tableOffset + 4) : -1;
-    require(colorValue(h.palette0) == colour0);
-    require(colour1 < 0 || colorValue(h.palette1) == colour1);
+    const std::int32_t color0 = entryColor(data, layout.tableOffset);
+    const std::int32_t color1 = layout.tableEntries >= 2 ? entryColor(data, layout.tableOffset + 4) : -1;
+    require(colorValue(h.palette0) == color0);
+    require(color1 < 0 || colorValue(h.palette1) == color1);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 240; ++x) {
             const bool one = (data[layout.pixelOffset + std::uint64_t(127 - y) * 32 + std::uint64_t(x / 8)]
                                  >> (7 - x % 8))
                 & 1;
-            require(!one || colour1 >= 0);
-            require(intake.raster.row(y)[std::size_t(x)] == (one ? colour1 : colour0));
+            require(!one || color1 >= 0);
+            require(intake.raster.row(y)[std::size_t(x)] == (one ? color1 : color0));
         }
 
     const std::string first = convertToText(intake.raster, colorValue(h.palette0));

@@ -4,7 +4,7 @@
 // 96 dots per inch and, for the main window, at 120 (QT_FONT_DPI=120).
 
 #include "app/form1.h"
-#include "app/form1_events.h"
+#include "app/quellbit_application.h"
 
 #include <QApplication>
 #include <QDir>

@@ -42,7 +42,6 @@ void Form1::File1_DblClick()
         return;
     }
 
-    BmpFileHeader = intake.headers.file;
     BmpInfoHeader = intake.headers.info;
     if (intake.headers.paletteRead) {
         Palette0 = intake.headers.palette0;

@@ -2,7 +2,6 @@
 
 namespace quellbit {
 
-BITMAPFILEHEADER BmpFileHeader;
 BITMAPINFOHEADER BmpInfoHeader;
 ScanRange ScanBounds;
 QString OutFilePath;

@@ -1,6 +1,6 @@
 #pragma once
 
-// Program-wide state, alive for the whole run: the header records of the last
+// Program-wide state, alive for the whole run: the info header of the last
 // bitmap read, the scan bounds and the path of the current picture's data file.
 
 #include "convert/scan.h"
@@ -10,7 +10,6 @@
 
 namespace quellbit {
 
-extern BITMAPFILEHEADER BmpFileHeader;
 extern BITMAPINFOHEADER BmpInfoHeader;
 extern ScanRange ScanBounds;
 extern QString OutFilePath;

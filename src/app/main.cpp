@@ -3,7 +3,7 @@
 
 #include "app/failure_report.h"
 #include "app/form1.h"
-#include "app/form1_events.h"
+#include "app/quellbit_application.h"
 
 #include <exception>
 

@@ -70,7 +70,7 @@ std::string layoutProblem(const BitmapHeaders &headers, const PictureLayout &lay
 
 // With a one-entry table, the first pixel from the top left whose bit is 1
 // (it has no colour): "pixel (x, y) ..." as a reason; empty when none is.
-std::string pixelWithoutColour(
+std::string pixelWithoutColor(
     std::span<const std::uint8_t> file, std::int32_t width, std::int32_t height, const PictureLayout &layout)
 {
     for (std::int32_t y = 0; y < height; ++y) {
@@ -92,11 +92,11 @@ PixelRaster decodePixels(std::span<const std::uint8_t> file, const BitmapHeaders
 {
     const std::int32_t width = headers.info.biWidth;
     const std::int32_t height = headers.info.biHeight;
-    const std::int32_t colour0 = colorValue(entryAt(file, layout.tableOffset));
-    std::int32_t colour1 = colour0;
+    const std::int32_t color0 = colorValue(entryAt(file, layout.tableOffset));
+    std::int32_t color1 = color0;
     if (layout.tableEntries >= 2)
-        colour1 = colorValue(entryAt(file, layout.tableOffset + 4));
-    else if (const std::string problem = pixelWithoutColour(file, width, height, layout); !problem.empty())
+        color1 = colorValue(entryAt(file, layout.tableOffset + 4));
+    else if (const std::string problem = pixelWithoutColor(file, width, height, layout); !problem.empty())
         throw Failure(name, problem);
 
     // The eight colours of each byte value, its high bit (the leftmost
@@ -104,7 +104,7 @@ PixelRaster decodePixels(std::span<const std::uint8_t> file, const BitmapHeaders
     std::array<std::array<std::int32_t, 8>, 256> dots;
     for (std::size_t value = 0; value < 256; ++value)
         for (std::size_t j = 0; j < 8; ++j)
-            dots[value][j] = (value >> (7 - j)) & 1 ? colour1 : colour0;
+            dots[value][j] = (value >> (7 - j)) & 1 ? color1 : color0;
 
     PixelRaster raster(width, height);
     const auto columns = static_cast<std::size_t>(width);

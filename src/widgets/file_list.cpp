@@ -20,11 +20,8 @@ void FileList::setPath(const QString &path)
     const QFileInfo info(clean);
     if (!info.isDir() || !QDir(clean).isReadable())
         throw Failure(clean.toStdString(), "the folder cannot be read");
-    const bool changed = clean != path_;
     path_ = clean;
     refresh();
-    if (changed)
-        emit pathChanged(path_);
 }
 
 void FileList::setPattern(const QString &pattern)

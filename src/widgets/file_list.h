@@ -26,7 +26,6 @@ public:
     // Throws Failure naming the folder when it cannot be read.
     void setPath(const QString &path);
 
-    QString pattern() const { return pattern_; }
     void setPattern(const QString &pattern);
 
     // The selected entry's name; empty when none is selected.
@@ -38,7 +37,6 @@ public:
     void refresh();
 
 signals:
-    void pathChanged(const QString &path);
     // An entry was chosen; it is the selected entry now.
     void fileChosen();
 

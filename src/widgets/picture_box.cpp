@@ -61,12 +61,6 @@ std::int32_t PictureBox::point(int x, int y) const
     return colorValue(image_.pixel(x, y));
 }
 
-void PictureBox::setPoint(int x, int y, std::int32_t color)
-{
-    const std::int32_t one[] = {color};
-    setPixels(x, y, one);
-}
-
 void PictureBox::fitImage()
 {
     // A hidden box hears of its size only when shown; drawing on it before

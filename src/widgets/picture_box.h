@@ -35,7 +35,6 @@ public:
     // Colour value (red + 256 * green + 65536 * blue) of pixel (x, y) of the
     // inner area; -1 outside it.
     std::int32_t point(int x, int y) const;
-    void setPoint(int x, int y, std::int32_t color);
 
     // Surface: clear() fills the inner area with the background colour.
     void clear() override;

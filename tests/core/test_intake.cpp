@@ -73,11 +73,11 @@ TEST_CASE(hostileInput)
             if (!CHECK(c.outcome == Outcome::Converted) || !CHECK(intake.verdict == Verdict::Accepted)
                 || !CHECK_EQ(intake.raster.width(), 240) || !CHECK_EQ(intake.raster.height(), 128))
                 continue;
-            CHECK_EQ(colorValue(intake.headers.palette0), c.colour0);
-            CHECK_EQ(colorValue(intake.headers.palette1), c.colour1);
+            CHECK_EQ(colorValue(intake.headers.palette0), c.color0);
+            CHECK_EQ(colorValue(intake.headers.palette1), c.color1);
             for (int y = 0; y < 128; ++y)
                 for (int x = 0; x < 240; ++x)
-                    if (!CHECK_EQ(intake.raster.row(y)[std::size_t(x)], c.entry(x, y) ? c.colour1 : c.colour0)) {
+                    if (!CHECK_EQ(intake.raster.row(y)[std::size_t(x)], c.entry(x, y) ? c.color1 : c.color0)) {
                         y = 128;
                         break;
                     }

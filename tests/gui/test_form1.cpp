@@ -3,7 +3,7 @@
 // without ending the program.
 
 #include "app/form1.h"
-#include "app/form1_events.h"
+#include "app/quellbit_application.h"
 #include "app/form2.h"
 #include "app/globals.h"
 #include "common/failure.h"
@@ -681,8 +681,8 @@ void TestForm1::hostileFile()
     case testbmp::Outcome::Converted:
         QVERIFY2(!watcher.seen.seen, qPrintable(watcher.seen.text));
         QCOMPARE(state(*w), accepted(dir.filePath("lcd_x.txt")));
-        QCOMPARE(w->PreviewPic->point(1, 0), c.colour1); // the picture decoded from the file
-        QCOMPARE(w->PreviewPic->point(0, 0), c.colour0);
+        QCOMPARE(w->PreviewPic->point(1, 0), c.color1); // the picture decoded from the file
+        QCOMPARE(w->PreviewPic->point(0, 0), c.color0);
         QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
         QCOMPARE(readAll(dir.filePath("lcd_x.txt")).size(), 21600);
         QCOMPARE(entries(dir.path()), QStringList("lcd_x.txt") + listed);

@@ -4,7 +4,7 @@
 // with QT_SCALE_FACTOR=2; each run checks the row of its own resolution.
 
 #include "app/form1.h"
-#include "app/form1_events.h"
+#include "app/quellbit_application.h"
 #include "app/form2.h"
 #include "app/globals.h"
 #include "support/bmp_writer.h"

@@ -34,7 +34,7 @@ struct HostileCase {
     Kind kind = Kind::Bytes;
     // Converted: the colour values of table entries 0 and 1 and the entry of
     // each pixel (y = 0 the top row).
-    std::int32_t colour0 = 0, colour1 = 0;
+    std::int32_t color0 = 0, color1 = 0;
     int (*entry)(int x, int y) = nullptr;
 };
 

@@ -1,4 +1,4 @@
-#include "app/form1_events.h"
+#include "app/quellbit_application.h"
 
 #include "app/failure_report.h"
 #include "widgets/twips.h"
