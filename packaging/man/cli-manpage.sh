@@ -14,14 +14,16 @@ out=$4
 name="convert 240 x 128 one-bit bitmaps into LCD data files and back"
 
 commands=$("$cli" --help | awk '
-    # The first words of the lines under the heading "Commands:", as far as
-    # the next line that is not indented; wrapped lines are indented deeper.
-    tolower($0) ~ /^([a-z][a-z ]*)?commands:$/ { on = 1; indent = 0; next }
+    # The first words (after the name of the program, if it is repeated) of
+    # the lines under the heading "Commands:", as far as the next line that
+    # is not indented; wrapped lines are indented deeper.
+    tolower($0) ~ /^[a-z ]*commands?:?$/ { on = 1; indent = 0; next }
     on && /^[^ ]/ { on = 0 }
     on && /^ +[^ ]/ {
         match($0, /^ +/)
         if (!indent) indent = RLENGTH
-        if (RLENGTH == indent && $1 ~ /^[a-z][a-z0-9-]*$/) print $1
+        word = $1 == "quellbit-cli" ? $2 : $1
+        if (RLENGTH == indent && word ~ /^[a-z][a-z0-9-]*$/) print word
     }')
 if [ -z "$commands" ]; then
     echo "cli-manpage.sh: '$cli --help' lists no commands under \"Commands:\"" >&2
