@@ -3,12 +3,15 @@ SHELL := /bin/bash
 # make test  - install what is missing, build, run the whole suite (windows under Xvfb)
 # make test-sanitize - the same suite built with AddressSanitizer and UBSan
 # make bench - the measurements (Google Benchmark)
-# make package - a Debian package, checked after it is built
+# make package - the Debian packages quellbit-cli and quellbit, checked after they are built
 # make fuzz  - each libFuzzer target for FUZZ_SECONDS (default 60)
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
             dpkg-dev file
+# The manual pages are written at build time; the package check needs the rest.
+PACKAGES += help2man scdoc
+PACKAGE_CHECK_TOOLS := lintian appstream desktop-file-utils bash-completion man-db
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
@@ -67,9 +70,10 @@ screenshots: build
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
 
 package: build
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_CHECK_TOOLS)"
 	rm -rf $(BUILD)/package
 	cd $(BUILD) && cpack
-	packaging/check-package.sh $$(ls $(BUILD)/package/*.deb) $(BUILD)/bin/quellbit-cli
+	packaging/check-package.sh $(BUILD)/bin/quellbit-cli $(BUILD)/package/*.deb
 
 # New inputs go to $(FUZZ_BUILD)/corpus; the seeds are the shipped bitmaps and
 # data files and every earlier finding in tests/data/fuzz/. A crash stops the

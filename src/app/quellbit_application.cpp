@@ -19,7 +19,12 @@ int &beforeTheApplication(int &argc)
 
 } // namespace
 
-QuellbitApplication::QuellbitApplication(int &argc, char **argv) : QApplication(beforeTheApplication(argc), argv) { }
+QuellbitApplication::QuellbitApplication(int &argc, char **argv) : QApplication(beforeTheApplication(argc), argv)
+{
+    // The name of the installed desktop entry, by which a Wayland desktop
+    // shows the window with the entry's name and icon.
+    setDesktopFileName(QStringLiteral("org.quellbit.quellbit"));
+}
 
 bool QuellbitApplication::notify(QObject *receiver, QEvent *event)
 {

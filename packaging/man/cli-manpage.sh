@@ -1,0 +1,68 @@
+#!/bin/sh
+# Writes the manual page of quellbit-cli from the program's own help, so the
+# page cannot say other than the program does: help2man turns `--help` into
+# the page, and each command's `--help` into its part of a COMMANDS section.
+# The commands are those the program's help lists. STATIC.h2m adds what the
+# help does not hold: the data file format, exit statuses and examples.
+#
+# usage: cli-manpage.sh QUELLBIT-CLI VERSION STATIC.h2m OUT.1
+set -eu
+cli=$1
+version=$2
+static=$3
+out=$4
+name="convert 240 x 128 one-bit bitmaps into LCD data files and back"
+
+commands=$("$cli" --help | awk '
+    # The first words (after the name of the program, if it is repeated) of
+    # the lines under the heading "Commands:", as far as the next line that
+    # is not indented; wrapped lines are indented deeper.
+    tolower($0) ~ /^[a-z ]*commands?:?$/ { on = 1; indent = 0; next }
+    on && /^[^ ]/ { on = 0 }
+    on && /^ +[^ ]/ {
+        match($0, /^ +/)
+        if (!indent) indent = RLENGTH
+        word = $1 == "quellbit-cli" ? $2 : $1
+        if (RLENGTH == indent && word ~ /^[a-z][a-z0-9-]*$/) print word
+    }')
+if [ -z "$commands" ]; then
+    echo "cli-manpage.sh: '$cli --help' lists no commands under \"Commands:\"" >&2
+    exit 1
+fi
+
+include=$out.commands.h2m
+page=$out.command
+trap 'rm -f "$include" "$page"' EXIT
+{
+    printf '%s\n' '[COMMANDS]' 'Each command answers \fB\-\-help\fR with its part of this section.'
+    for command in $commands; do
+        # The command's page after its name: a subsection headed by the
+        # command, which begins with the synopsis; the page's other sections
+        # become labelled paragraphs.
+        help2man --no-info --version-string="$version" --name=x \
+                 --help-option="$command --help" --output="$page" "$cli"
+        awk -v command="$command" '
+            /^\.SH NAME/ { name = 1; next }
+            name && !/^\.SH / { next }
+            name {
+                name = 0
+                on = 1
+                print ".SS \"" command "\""
+                if ($0 ~ /^\.SH SYNOPSIS/) next
+            }
+            !on { next }
+            /^\.SH DESCRIPTION/ { print ".PP"; next }
+            /^\.S[HS] / {
+                title = substr($0, 5)
+                gsub(/"/, "", title)
+                if ($1 == ".SH") title = substr(title, 1, 1) tolower(substr(title, 2)) ":"
+                print ".PP"
+                print "\\fI" title "\\fR"
+                next
+            }
+            { print }' "$page"
+    done
+} >"$include"
+
+help2man --no-info --version-string="$version" --name="$name" \
+         --include="$include" --include="$static" --output="$out" "$cli"
