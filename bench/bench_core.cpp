@@ -3,6 +3,7 @@
 //   bitmap file to data file on disk      (target: under 200 us)
 //   data file to plotted surface          (target: under 50 us)
 
+#include "common/output_file.h"
 #include "convert/scan.h"
 #include "imaging/bitmap_image.h"
 #include "intake/bitmap_header.h"
@@ -85,7 +86,7 @@ void BitmapFileToDataFile(benchmark::State &state)
         const BitmapHeaders headers = readBitmapHeaders(pictureName);
         const QImage image = loadBitmapImage(picture);
         const ImageRaster raster(image);
-        SaveFileSink sink(output);
+        OutputFile sink(output.toStdString());
         NullProgress progress;
         scanPicture(raster, colorValue(headers.palette0), setRange(headers.info.biWidth, headers.info.biHeight),
                     headers.info.biWidth, headers.info.biHeight, sink, progress);
@@ -124,7 +125,7 @@ void SaveDataFile(benchmark::State &state)
     const std::string text = convertToText(samplePicture(), 0x000000);
     const QString output = workDir().filePath("lcd_part.txt");
     for (auto _ : state) {
-        SaveFileSink sink(output);
+        OutputFile sink(output.toStdString());
         for (std::size_t at = 0; at < text.size(); at += 45)
             sink.writeLine(std::string_view(text).substr(at, 45));
         sink.commit();

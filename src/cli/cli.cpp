@@ -1,6 +1,7 @@
 #include "cli/cli.h"
 
 #include "common/failure.h"
+#include "common/output_file.h"
 #include "convert/data_file.h"
 #include "imaging/bitmap_image.h"
 #include "intake/bitmap_header.h"
@@ -312,7 +313,7 @@ int CommandLine::convert(const QStringList &arguments)
                 continue;
             }
             const QString path = target.isEmpty() ? defaultDataPath(file) : target;
-            SaveFileSink sink(path);
+            OutputFile sink(nativePath(path));
             scan(picture, sink);
             sink.commit();
             endProgress();
@@ -368,7 +369,7 @@ int CommandLine::render(const QStringList &arguments)
             return kExitOk;
         }
         // Written like a data file: all of it or nothing, an earlier PNG kept.
-        SaveFileSink file(target);
+        OutputFile file(nativePath(target));
         file.writeLine(std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
         file.commit();
         print(out_, text(target) + "\n");

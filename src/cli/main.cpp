@@ -1,10 +1,12 @@
 #include "cli/cli.h"
+#include "common/output_file.h"
 
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
+    quellbit::guardTemporaryFiles();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quellbit-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBIT_VERSION));

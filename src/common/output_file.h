@@ -43,9 +43,16 @@ public:
     const std::string &path() const { return path_; }
 
 private:
+    void flushBuffer();
+    void discard();
+    [[noreturn]] void fail(const std::string &what, int error);
+
     std::string path_;
+    std::string name_;      // the last part of the file replaced, links followed
     std::string temporary_; // empty when writing in place
+    int folder_ = -1;       // the folder of both, open
     int fd_ = -1;
+    int slot_ = -1;         // where the signal handler finds the temporary file
     std::string buffer_;
     bool committed_ = false;
 };
@@ -60,6 +67,7 @@ public:
     void commit();
 
 private:
+    [[noreturn]] void fail();
     std::FILE *stream_;
 };
 

@@ -3,14 +3,13 @@
 // The Qt edge of the core, shared by the window and the command line so that
 // both decode a bitmap the same way and write the same bytes: a bitmap file
 // becomes a QImage (the picture the picture box shows), a QImage becomes the
-// core's raster or preview surface, and data files are written atomically.
+// core's raster or preview surface.
 
 #include "convert/scan.h"
 #include "intake/bitmap_header.h"
 #include "preview/plot.h"
 
 #include <QImage>
-#include <QFile>
 #include <QString>
 
 #include <vector>
@@ -67,32 +66,6 @@ public:
 private:
     QImage &image_;
     QRgb background_;
-};
-
-// Writes a data file through a temporary file in the same folder; the target
-// is replaced (renamed over) only by commit(), so a failure leaves an earlier
-// file as it was and no partial file behind. The data is not forced to the
-// disk: a data file can always be written again from its picture, and a
-// batch of a thousand pictures should not wait for the disk a thousand times.
-// Throws Failure naming the file.
-class SaveFileSink final : public OutputSink {
-public:
-    explicit SaveFileSink(const QString &path);
-    ~SaveFileSink() override;
-    SaveFileSink(const SaveFileSink &) = delete;
-    SaveFileSink &operator=(const SaveFileSink &) = delete;
-
-    void writeLine(std::string_view line) override;
-    void commit();
-
-private:
-    void discard();
-    [[noreturn]] void fail(const std::string &what);
-    [[noreturn]] void fail(const std::string &what, const std::string &reason);
-    QString path_;
-    QFile temp_;
-    bool ownsTemp_ = false; // the temporary file is ours to remove
-    bool committed_ = false;
 };
 
 } // namespace quellbit

@@ -1,5 +1,5 @@
-// Intake and output: header read and acceptance, real and damaged bitmaps,
-// atomic writing of data files, and the inputs the fuzzers once found.
+// Intake: header read and acceptance, real and damaged bitmaps, and the
+// inputs the fuzzers once found.
 
 #include "common/failure.h"
 #include "convert/scan.h"
@@ -11,9 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
 #include <sstream>
-#include <sys/resource.h>
 
 using namespace quellbit;
 
@@ -47,12 +45,6 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// Every entry of a folder, hidden temporary files included.
-QStringList entries(const QString &path)
-{
-    return QDir(path).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 } // namespace
@@ -157,54 +149,6 @@ private slots:
             QCOMPARE(QString::fromStdString(failure.file()), path);
             QVERIFY2(QString::fromStdString(failure.reason()).contains(reason), failure.what());
         }
-    }
-
-    // Output goes to a hidden temporary file beside the target, renamed over
-    // it on commit: whatever happens, no other file is left or changed.
-    void save_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to; 0: no limit
-        QTest::addColumn<bool>("commit");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("committed: exactly the bytes written") << "lcd_out.txt" << 0 << true << false;
-        QTest::newRow("not committed: the earlier file stays") << "lcd_out.txt" << 0 << false << false;
-        QTest::newRow("the target is a folder") << "folder" << 0 << true << true;
-        QTest::newRow("the parent path is a regular file") << "plain/lcd_out.txt" << 0 << true << true;
-        QTest::newRow("a write failing part way (disk full)") << "lcd_out.txt" << 100 << true << true;
-    }
-    void save()
-    {
-        QFETCH(QString, target);
-        QFETCH(int, sizeLimit);
-        QFETCH(bool, commit);
-        QFETCH(bool, fails);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
-        QVERIFY(testbmp::save(dir.filePath("plain"), "plain file"));
-        QVERIFY(testbmp::save(dir.filePath("lcd_out.txt"), "an earlier file\r\n"));
-        const std::string text = "        DB 01H;\r\n" + std::string(21600, 'x');
-        rlimit old {};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        const rlimit limited {sizeLimit ? rlim_t(sizeLimit) : old.rlim_cur, old.rlim_max};
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
-        QString failedFile;
-        try {
-            SaveFileSink sink(dir.filePath(target));
-            sink.writeLine(text);
-            if (commit)
-                sink.commit();
-        } catch (const Failure &failure) {
-            failedFile = QString::fromStdString(failure.file());
-        }
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        QCOMPARE(failedFile, fails ? dir.filePath(target) : QString());
-        QCOMPARE(entries(dir.path()), (QStringList {"folder", "lcd_out.txt", "plain"}));
-        QCOMPARE(readAll(dir.filePath("plain")), QByteArray("plain file"));
-        QCOMPARE(readAll(dir.filePath("lcd_out.txt")),
-                 commit && !fails ? QByteArray::fromStdString(text) : QByteArray("an earlier file\r\n"));
     }
 
     // Every input a fuzzer once found, through the fuzzers' entry points:

@@ -1,0 +1,268 @@
+// Writing files safely: what each kind of target becomes, what a failure
+// leaves behind (never a temporary file, never a changed earlier file), and
+// what the end of the process by a signal leaves behind.
+
+#include "common/failure.h"
+#include "common/output_file.h"
+#include "support/check.h"
+#include "support/files.h"
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/sysmacros.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <future>
+#include <string>
+
+using namespace quellbit;
+using testfiles::TempFolder;
+
+namespace {
+
+const std::string kEarlier = "an earlier file\r\n";
+
+// 480 lines of 45 bytes, like a data file.
+std::string dataText()
+{
+    std::string text;
+    for (int line = 0; line < 480; ++line)
+        text += "        DB 0" + std::to_string(line % 10) + "H,00H,00H,00H,00H,00H,00H,FFH;\r\n";
+    return text;
+}
+
+mode_t modeOf(const std::string &path)
+{
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0 ? status.st_mode : 0;
+}
+
+bool isRoot() { return ::geteuid() == 0; }
+
+// Writes `text` to `target` through an OutputFile and commits it when asked;
+// the reason of the Failure, or empty.
+std::string writeThrough(const std::string &target, const std::string &text, bool commit = true)
+{
+    try {
+        OutputFile out(target);
+        out.write(text.substr(0, 100));
+        out.write(text.substr(100));
+        if (commit)
+            out.commit();
+    } catch (const Failure &failure) {
+        return failure.file() == target ? failure.reason() : "named " + failure.file() + ": " + failure.reason();
+    }
+    return {};
+}
+
+} // namespace
+
+// Each kind of target, with what the folder holds afterwards (hidden
+// temporary files would show) and what the target reads.
+TEST_CASE(targets)
+{
+    const std::string text = dataText();
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct Row {
+        const char *name;
+        // Prepares the folder; false when the row cannot run here.
+        std::function<bool(const TempFolder &)> setUp;
+        std::string target;
+        bool commit;
+        std::string failure;  // part of the reason; empty: none
+        std::string listing;  // the folder afterwards
+        std::string readFrom; // the file that holds what was written; empty: none to read
+        std::string contents; // what it reads afterwards
+        std::function<bool(const TempFolder &)> alsoTrue;
+    };
+    const auto earlier = [](mode_t mode) {
+        return [mode](const TempFolder &dir) {
+            return testfiles::writeFile(dir / "lcd.txt", kEarlier) && ::chmod((dir / "lcd.txt").c_str(), mode) == 0;
+        };
+    };
+    const auto nothing = [](const TempFolder &) { return true; };
+    const std::string longName = std::string(251, 'n') + ".txt";
+    for (const Row &row : std::initializer_list<Row> {
+             {"a new name: the bytes written, permissions from the umask", nothing, "lcd.txt", true, "", "lcd.txt",
+              "lcd.txt", text,
+              [&](const TempFolder &dir) { return (modeOf(dir / "lcd.txt") & 07777) == (0666 & ~mask); }},
+             {"an earlier file: replaced, its permission bits kept", earlier(0604), "lcd.txt", true, "", "lcd.txt",
+              "lcd.txt", text, [](const TempFolder &dir) { return (modeOf(dir / "lcd.txt") & 07777) == 0604; }},
+             {"not committed: the earlier file stays", earlier(0644), "lcd.txt", false, "", "lcd.txt", "lcd.txt",
+              kEarlier, {}},
+             {"a name of 255 bytes beside its temporary file", nothing, longName, true, "", longName, longName, text, {}},
+             {"a symlink: the file it points to is replaced, the link stays",
+              [](const TempFolder &dir) {
+                  return ::mkdir((dir / "real").c_str(), 0755) == 0 && testfiles::writeFile(dir / "real/lcd.txt", kEarlier)
+                      && ::symlink("real/lcd.txt", (dir / "link.txt").c_str()) == 0;
+              },
+              "link.txt", true, "", "link.txt real", "real/lcd.txt", text,
+              [](const TempFolder &dir) {
+                  char link[64] {};
+                  return S_ISLNK(modeOf(dir / "link.txt")) && ::readlink((dir / "link.txt").c_str(), link, 63) == 12
+                      && std::string(link) == "real/lcd.txt" && testfiles::listing(dir / "real") == "lcd.txt";
+              }},
+             {"a dangling symlink: the file it names is made",
+              [](const TempFolder &dir) { return ::symlink("made.txt", (dir / "link.txt").c_str()) == 0; }, "link.txt",
+              true, "", "link.txt made.txt", "made.txt", text,
+              [](const TempFolder &dir) { return S_ISLNK(modeOf(dir / "link.txt")); }},
+             {"a named pipe: written in place, still a pipe",
+              [](const TempFolder &dir) { return ::mkfifo((dir / "pipe").c_str(), 0600) == 0; }, "pipe", true, "", "pipe",
+              "", "", [](const TempFolder &dir) { return S_ISFIFO(modeOf(dir / "pipe")); }},
+             {"a character device (as root): written in place, still a device",
+              [](const TempFolder &dir) {
+                  return !isRoot() || ::mknod((dir / "null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+              },
+              "null", true, "", "null", "", "", [](const TempFolder &dir) { return S_ISCHR(modeOf(dir / "null")); }},
+             {"a folder in the way", [](const TempFolder &dir) { return ::mkdir((dir / "lcd.txt").c_str(), 0755) == 0; },
+              "lcd.txt", true, "a folder of that name is in the way", "lcd.txt", "", "", {}},
+             {"the folder path holds a regular file", earlier(0644), "lcd.txt/out.txt", true,
+              "cannot be created: Not a directory", "lcd.txt", "lcd.txt", kEarlier, {}},
+             {"a missing folder", nothing, "gone/lcd.txt", true, "cannot be created: No such file or directory", "", "",
+              "", {}},
+         }) {
+        ROW(row.name);
+        TempFolder dir;
+        REQUIRE(row.setUp(dir));
+        if (row.target == "null" && !isRoot())
+            continue; // only root may make a device
+        const std::string target = dir / row.target;
+        // A pipe is read as the writer writes it.
+        std::future<std::string> reader;
+        if (row.target == "pipe")
+            reader = std::async(std::launch::async, [target] { return testfiles::readFile(target); });
+        const std::string failure = writeThrough(target, text, row.commit);
+        if (reader.valid())
+            CHECK_EQ(reader.get().size(), std::size_t {21600});
+        if (row.failure.empty())
+            CHECK_EQ(failure, "");
+        else
+            CHECK_EQ(failure.substr(0, row.failure.size()), row.failure);
+        CHECK_EQ(testfiles::listing(dir.path()), row.listing);
+        if (!row.readFrom.empty())
+            CHECK_EQ(testfiles::readFile(dir / row.readFrom), row.contents);
+        if (row.alsoTrue)
+            CHECK(row.alsoTrue(dir));
+    }
+}
+
+// Failures of the disk and of the rights: a message naming the file and the
+// system's reason, the earlier file as it was, no temporary file left.
+TEST_CASE(failures)
+{
+    const std::string text = dataText();
+    struct Row {
+        const char *name;
+        std::string reason;
+        // Writes `text` over the earlier file at `target` in the way the row
+        // needs and returns the failure's reason; "skip" when it cannot run.
+        std::function<std::string(const TempFolder &, const std::string &)> write;
+    };
+    for (const Row &row : std::initializer_list<Row> {
+             {"beyond the file size limit", "cannot be written: File too large",
+              [&](const TempFolder &, const std::string &target) {
+                  rlimit old {};
+                  ::getrlimit(RLIMIT_FSIZE, &old);
+                  const rlimit small {4096, old.rlim_max};
+                  ::setrlimit(RLIMIT_FSIZE, &small);
+                  const std::string reason = writeThrough(target, text);
+                  ::setrlimit(RLIMIT_FSIZE, &old);
+                  return reason;
+              }},
+             {"a full file system (as root, on a small tmpfs)", "cannot be written: No space left on device",
+              [&](const TempFolder &dir, const std::string &target) -> std::string {
+                  if (!isRoot() || ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=16k") != 0)
+                      return "skip";
+                  testfiles::writeFile(target, kEarlier);
+                  std::string reason = writeThrough(target, text);
+                  if (testfiles::readFile(target) != kEarlier || testfiles::listing(dir.path()) != "lcd.txt")
+                      reason += " (and the folder changed)";
+                  ::umount(dir.path().c_str());
+                  return reason;
+              }},
+             {"a read-only folder, for a user bound by permission bits", "cannot be created: Permission denied",
+              [&](const TempFolder &dir, const std::string &target) {
+                  ::chmod(dir.path().c_str(), 0555);
+                  // The child answers 0 for the expected reason, 1 otherwise.
+                  const int status = testfiles::inChild(
+                      [&] { return writeThrough(target, text) == "cannot be created: Permission denied" ? 0 : 1; }, true);
+                  return status == 0 ? std::string("cannot be created: Permission denied")
+                                     : "the child answered " + std::to_string(status);
+              }},
+         }) {
+        ROW(row.name);
+        TempFolder dir;
+        ::chmod(dir.path().c_str(), 0755);
+        const std::string target = dir / "lcd.txt";
+        testfiles::writeFile(target, kEarlier);
+        const std::string reason = row.write(dir, target);
+        if (reason == "skip")
+            continue;
+        CHECK_EQ(reason, row.reason);
+        CHECK_EQ(testfiles::readFile(target), kEarlier);
+        CHECK_EQ(testfiles::listing(dir.path()), "lcd.txt");
+    }
+}
+
+TEST_CASE(rootKeepsTheOwner)
+{
+    if (!isRoot())
+        return; // only root may give a file to another user
+    TempFolder dir;
+    const std::string target = dir / "lcd.txt";
+    testfiles::writeFile(target, kEarlier);
+    REQUIRE(::chown(target.c_str(), testfiles::kNobody, testfiles::kNobody) == 0);
+    CHECK_EQ(writeThrough(target, dataText()), "");
+    struct stat status {};
+    REQUIRE(::stat(target.c_str(), &status) == 0);
+    CHECK_EQ(status.st_uid, testfiles::kNobody);
+    CHECK_EQ(status.st_gid, gid_t {testfiles::kNobody});
+    CHECK_EQ(status.st_size, off_t {21600});
+}
+
+// A process ended by a signal while it writes leaves no temporary file, the
+// earlier file as it was, and ends by that very signal.
+TEST_CASE(endedBySignal)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        ROW(strsignal(signal));
+        TempFolder dir;
+        const std::string target = dir / "lcd.txt";
+        testfiles::writeFile(target, kEarlier);
+        const int status = testfiles::inChild([&] {
+            OutputFile out(target);
+            out.write(std::string(100000, 'x')); // on the disk, not only in the buffer
+            ::raise(signal);
+            return 0;
+        });
+        CHECK_EQ(status, 128 + signal);
+        CHECK_EQ(testfiles::listing(dir.path()), "lcd.txt");
+        CHECK_EQ(testfiles::readFile(target), kEarlier);
+    }
+}
+
+TEST_CASE(standardOutput)
+{
+    std::FILE *full = std::fopen("/dev/full", "w");
+    REQUIRE(full != nullptr);
+    std::string message;
+    try {
+        StandardOutput out(full);
+        out.write(dataText());
+        out.commit();
+    } catch (const Failure &failure) {
+        message = failure.what();
+    }
+    std::fclose(full);
+    CHECK_EQ(message, "standard output: No space left on device");
+}
+
+int main(int argc, char **argv)
+{
+    guardTemporaryFiles();
+    return check::run(argc, argv);
+}
