@@ -1,15 +1,12 @@
-#include "cli/cli.h"
+// quellbit-cli: the core and the standard library, no desktop libraries.
+
+#include "cli/command_line.h"
 #include "common/output_file.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char **argv)
 {
     quellbit::guardTemporaryFiles();
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quellbit-cli"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(QUELLBIT_VERSION));
-    quellbit::CommandLine commandLine(stdout, stderr);
-    return commandLine.run(QCoreApplication::arguments());
+    return quellbit::cli::run(argc, argv, stdout, stderr);
 }

@@ -13,7 +13,6 @@
 #include <sys/sysmacros.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <future>
 #include <string>
@@ -243,22 +242,6 @@ TEST_CASE(endedBySignal)
         CHECK_EQ(testfiles::listing(dir.path()), "lcd.txt");
         CHECK_EQ(testfiles::readFile(target), kEarlier);
     }
-}
-
-TEST_CASE(standardOutput)
-{
-    std::FILE *full = std::fopen("/dev/full", "w");
-    REQUIRE(full != nullptr);
-    std::string message;
-    try {
-        StandardOutput out(full);
-        out.write(dataText());
-        out.commit();
-    } catch (const Failure &failure) {
-        message = failure.what();
-    }
-    std::fclose(full);
-    CHECK_EQ(message, "standard output: No space left on device");
 }
 
 int main(int argc, char **argv)
