@@ -6,6 +6,7 @@
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
+#include "intake/picture_report.h"
 #include "preview/compare.h"
 #include "preview/render.h"
 
@@ -236,6 +237,21 @@ int check(Invocation &call)
     return done ? status : kExitBroken;
 }
 
+int info(Invocation &call)
+{
+    if (call.operands().size() != 1)
+        return call.usageError("give exactly one picture");
+    int status = kExitBroken;
+    call.attempt([&] {
+        const PictureReport report = reportPicture(call.operands().front());
+        call.print(report.text);
+        status = report.status == PictureStatus::Accepted ? kExitOk
+            : report.status == PictureStatus::Rejected    ? kExitRejected
+                                                          : kExitBroken;
+    });
+    return status;
+}
+
 } // namespace
 
 const std::vector<Command> &commands()
@@ -275,6 +291,14 @@ const std::vector<Command> &commands()
          "refused; 3 the picture or the data file cannot be read.",
          {{"inverse", 0, nullptr, "Compare with the Inverse conversion (second palette colour as 1 bits)."}},
          check},
+        {"info", "PICTURE", "Explain a picture's headers and whether it converts.",
+         "Shows what a picture's headers say, where its colour table and pixels lie, the\n"
+         "colours a Normal and an Inverse conversion turn into 1 bits, and whether it can\n"
+         "be converted, with the reason when not.\n\n"
+         "Exit 0 accepted, 1 refused by the size and depth test, 3 unreadable or its\n"
+         "pixels cannot be decoded.",
+         {},
+         info},
     };
     return table;
 }

@@ -23,7 +23,7 @@
 #include <sstream>
 #include <thread>
 
-using testfiles::TempFolder;
+using testbmp::TempFolder;
 
 namespace {
 
@@ -66,16 +66,16 @@ void makeFiles(const TempFolder &dir)
     layout.pixel = marks;
     const std::string good = testbmp::build(layout);
     for (const std::string &name : std::vector<std::string> {"good.bmp", "good2.bmp", "x.bmp", "x.BMP", kNotUtf8 + ".bmp", kLongName + ".bmp"})
-        testfiles::writeFile(dir / name, good);
-    testfiles::writeFile(dir / "short.bmp", good.substr(0, 62 + 32 * 100));
+        testbmp::save(dir.file(name), good);
+    testbmp::save(dir.file("short.bmp"), good.substr(0, 62 + 32 * 100));
     layout.width = 320;
-    testfiles::writeFile(dir / "wide.bmp", testbmp::build(layout));
-    ::mkfifo((dir / "pipe.bmp").c_str(), 0644);
-    ::symlink("good.bmp", (dir / "link.bmp").c_str());
-    testfiles::writeFile(dir / "marks.txt", marksText());
-    testfiles::writeFile(dir / "edited.txt", std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
-    testfiles::writeFile(dir / "lf.txt", replaced(marksText(), "\r\n", "\n"));
-    testfiles::writeFile(dir / "short.txt", "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
+    testbmp::save(dir.file("wide.bmp"), testbmp::build(layout));
+    ::mkfifo(dir.file("pipe.bmp").c_str(), 0644);
+    ::symlink("good.bmp", dir.file("link.bmp").c_str());
+    testbmp::save(dir.file("marks.txt"), marksText());
+    testbmp::save(dir.file("edited.txt"), std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
+    testbmp::save(dir.file("lf.txt"), replaced(marksText(), "\r\n", "\n"));
+    testbmp::save(dir.file("short.txt"), "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
 }
 
 // The data files and pictures a command made, and any temporary file left:
@@ -83,7 +83,7 @@ void makeFiles(const TempFolder &dir)
 std::string made(const TempFolder &dir)
 {
     std::string list;
-    std::istringstream names(testfiles::listing(dir.path()));
+    std::istringstream names(testbmp::listing(dir.path()));
     for (std::string name; names >> name;)
         if (name.starts_with("lcd_") || name.starts_with("out") || name.starts_with(".quellbit"))
             list += (list.empty() ? "" : " ") + name;
@@ -180,7 +180,7 @@ TEST_CASE(commands)
              {"a refused picture among accepted ones: 1", {"convert", "good.bmp", "wide.bmp", "good2.bmp"}, 1,
               "wide.bmp: rejected (320 x 128, 1 bit): width is 320, not 240\n  " + kLimits, both},
              {"a broken picture among them: 3 wins over 1", {"convert", "good.bmp", "short.bmp", "wide.bmp", "good2.bmp"},
-              3, "short.bmp: ", both},
+              3, "short.bmp: the pixel data ends after row 100 of 128", both},
              {"a named pipe is refused at once", {"convert", "pipe.bmp"}, 3, "pipe.bmp: not a regular file (a named pipe)"},
              {"a name that is not UTF-8 is kept as it is", {"convert", kNotUtf8 + ".bmp"}, 0,
               "./lcd_" + kNotUtf8 + ".txt\n", "lcd_" + kNotUtf8 + ".txt"},
@@ -216,6 +216,10 @@ TEST_CASE(commands)
               "out.BMP"},
              {"render: a line too short", {"render", "-o", "out.png", "short.txt"}, 3, "short.txt: line 2"},
              {"render: no data file", {"render", "lcd_gone.txt"}, 3, "lcd_gone.txt: "},
+             {"info: an accepted picture", {"info", "good.bmp"}, 0, "\nverdict:        accepted\n"},
+             {"info: a refused picture", {"info", "wide.bmp"}, 1, "\nverdict:        rejected: width is 320, not 240"},
+             {"info: a broken picture", {"info", "short.bmp"}, 3,
+              "\nverdict:        the headers pass, but the picture cannot be decoded: the pixel data ends after row 100"},
 
              {"help", {"--help"}, 0, "Usage: quellbit-cli convert [--inverse] [-o OUT] PICTURE...\n"},
              {"a command's help", {"render", "--help"}, 0,
@@ -234,6 +238,7 @@ TEST_CASE(commands)
              {"an unknown format", {"render", "--format", "gif", "marks.txt"}, 2, "--format takes png or bmp, not \"gif\""},
              {"check with three files", {"check", "good.bmp", "marks.txt", "edited.txt"}, 2,
               "give a picture and at most one data file"},
+             {"info with two pictures", {"info", "good.bmp", "wide.bmp"}, 2, "give exactly one picture"},
          }) {
         ROW(row.name);
         TempFolder dir;
@@ -247,7 +252,7 @@ TEST_CASE(commands)
         if (!CHECK((run.out + run.err).find(says) != std::string::npos))
             std::fprintf(stderr, "    says: %s%s\n", run.out.c_str(), run.err.c_str());
         CHECK_EQ(made(dir), row.made);
-        CHECK_EQ(testfiles::readFile(dir / "good.bmp").size(), std::size_t {62 + 128 * 32}); // never touched
+        CHECK_EQ(testbmp::load(dir.file("good.bmp")).size(), std::size_t {62 + 128 * 32}); // never touched
     }
 }
 
@@ -256,7 +261,7 @@ TEST_CASE(outputIsHandChecked)
     TempFolder dir;
     makeFiles(dir);
     REQUIRE_EQ(cli(dir, {"convert", "good.bmp"}).status, 0);
-    CHECK_EQ(testfiles::readFile(dir / "lcd_good.txt"), marksText());
+    CHECK_EQ(testbmp::load(dir.file("lcd_good.txt")), marksText());
     const Run out = cli(dir, {"convert", "-o", "-", "good.bmp"});
     CHECK_EQ(out.out, marksText());
     const Run inverse = cli(dir, {"convert", "--inverse", "-o", "-", "good.bmp"});
@@ -282,7 +287,7 @@ TEST_CASE(renderToBitmapAndBack)
             }
             text += "\r\n";
         }
-        REQUIRE(testfiles::writeFile(dir / "lcd.txt", text));
+        REQUIRE(testbmp::save(dir.file("lcd.txt"), text));
         REQUIRE_EQ(cli(dir, {"render", "--format", "bmp", "-o", "picture.bmp", "lcd.txt"}).status, 0);
         CHECK_EQ(cli(dir, {"convert", "-o", "-", "picture.bmp"}).out, text);
     }
@@ -292,7 +297,8 @@ TEST_CASE(renderToBitmapAndBack)
 TEST_CASE(fullStandardOutput)
 {
     for (const std::vector<std::string> &words : std::initializer_list<std::vector<std::string>> {
-             {"convert", "-o", "-", "good.bmp"}, {"convert", "good.bmp"}, {"render", "-o", "-", "marks.txt"}}) {
+             {"convert", "-o", "-", "good.bmp"}, {"convert", "good.bmp"}, {"render", "-o", "-", "marks.txt"},
+             {"info", "good.bmp"}}) {
         ROW(words[0] + " " + words.back() + (words.size() > 2 ? " to -" : ""));
         TempFolder dir;
         makeFiles(dir);
@@ -311,11 +317,11 @@ TEST_CASE(fileSizeLimit)
 {
     TempFolder dir;
     makeFiles(dir);
-    testfiles::writeFile(dir / "lcd_good.txt", "earlier");
-    const pid_t pid = start(dir, {"convert", "good.bmp"}, dir / "err", 4096);
+    testbmp::save(dir.file("lcd_good.txt"), "earlier");
+    const pid_t pid = start(dir, {"convert", "good.bmp"}, dir.file("err"), 4096);
     CHECK_EQ(finish(pid), 3);
-    CHECK_EQ(testfiles::readFile(dir / "err"), "./lcd_good.txt: cannot be written: File too large\n");
-    CHECK_EQ(testfiles::readFile(dir / "lcd_good.txt"), "earlier");
+    CHECK_EQ(testbmp::load(dir.file("err")), "./lcd_good.txt: cannot be written: File too large\n");
+    CHECK_EQ(testbmp::load(dir.file("lcd_good.txt")), "earlier");
     CHECK_EQ(made(dir), "lcd_good.txt");
 }
 
@@ -330,12 +336,12 @@ TEST_CASE(terminatedInTheMiddleOfABatch)
     std::vector<std::string> words {"convert"};
     for (int i = 0; i < 400; ++i) {
         words.push_back("p" + std::to_string(i) + ".bmp");
-        testfiles::writeFile(dir / words.back(), good);
+        testbmp::save(dir.file(words.back()), good);
     }
     int cut = 0; // runs the signal ended before the batch was done
     for (int attempt = 0; attempt < 12; ++attempt) {
         ROW("signal after " + std::to_string(2 + 5 * attempt) + " ms");
-        const pid_t pid = start(dir, words, dir / "err");
+        const pid_t pid = start(dir, words, dir.file("err"));
         std::this_thread::sleep_for(std::chrono::milliseconds(2 + 5 * attempt));
         ::kill(pid, SIGTERM);
         const int status = finish(pid);

@@ -18,7 +18,7 @@
 #include <string>
 
 using namespace quellbit;
-using testfiles::TempFolder;
+using testbmp::TempFolder;
 
 namespace {
 
@@ -80,7 +80,7 @@ TEST_CASE(targets)
     };
     const auto earlier = [](mode_t mode) {
         return [mode](const TempFolder &dir) {
-            return testfiles::writeFile(dir / "lcd.txt", kEarlier) && ::chmod((dir / "lcd.txt").c_str(), mode) == 0;
+            return testbmp::save(dir.file("lcd.txt"), kEarlier) && ::chmod(dir.file("lcd.txt").c_str(), mode) == 0;
         };
     };
     const auto nothing = [](const TempFolder &) { return true; };
@@ -88,36 +88,36 @@ TEST_CASE(targets)
     for (const Row &row : std::initializer_list<Row> {
              {"a new name: the bytes written, permissions from the umask", nothing, "lcd.txt", true, "", "lcd.txt",
               "lcd.txt", text,
-              [&](const TempFolder &dir) { return (modeOf(dir / "lcd.txt") & 07777) == (0666 & ~mask); }},
+              [&](const TempFolder &dir) { return (modeOf(dir.file("lcd.txt")) & 07777) == (0666 & ~mask); }},
              {"an earlier file: replaced, its permission bits kept", earlier(0604), "lcd.txt", true, "", "lcd.txt",
-              "lcd.txt", text, [](const TempFolder &dir) { return (modeOf(dir / "lcd.txt") & 07777) == 0604; }},
+              "lcd.txt", text, [](const TempFolder &dir) { return (modeOf(dir.file("lcd.txt")) & 07777) == 0604; }},
              {"not committed: the earlier file stays", earlier(0644), "lcd.txt", false, "", "lcd.txt", "lcd.txt",
               kEarlier, {}},
              {"a name of 255 bytes beside its temporary file", nothing, longName, true, "", longName, longName, text, {}},
              {"a symlink: the file it points to is replaced, the link stays",
               [](const TempFolder &dir) {
-                  return ::mkdir((dir / "real").c_str(), 0755) == 0 && testfiles::writeFile(dir / "real/lcd.txt", kEarlier)
-                      && ::symlink("real/lcd.txt", (dir / "link.txt").c_str()) == 0;
+                  return ::mkdir(dir.file("real").c_str(), 0755) == 0 && testbmp::save(dir.file("real/lcd.txt"), kEarlier)
+                      && ::symlink("real/lcd.txt", dir.file("link.txt").c_str()) == 0;
               },
               "link.txt", true, "", "link.txt real", "real/lcd.txt", text,
               [](const TempFolder &dir) {
                   char link[64] {};
-                  return S_ISLNK(modeOf(dir / "link.txt")) && ::readlink((dir / "link.txt").c_str(), link, 63) == 12
-                      && std::string(link) == "real/lcd.txt" && testfiles::listing(dir / "real") == "lcd.txt";
+                  return S_ISLNK(modeOf(dir.file("link.txt"))) && ::readlink(dir.file("link.txt").c_str(), link, 63) == 12
+                      && std::string(link) == "real/lcd.txt" && testbmp::listing(dir.file("real")) == "lcd.txt";
               }},
              {"a dangling symlink: the file it names is made",
-              [](const TempFolder &dir) { return ::symlink("made.txt", (dir / "link.txt").c_str()) == 0; }, "link.txt",
+              [](const TempFolder &dir) { return ::symlink("made.txt", dir.file("link.txt").c_str()) == 0; }, "link.txt",
               true, "", "link.txt made.txt", "made.txt", text,
-              [](const TempFolder &dir) { return S_ISLNK(modeOf(dir / "link.txt")); }},
+              [](const TempFolder &dir) { return S_ISLNK(modeOf(dir.file("link.txt"))); }},
              {"a named pipe: written in place, still a pipe",
-              [](const TempFolder &dir) { return ::mkfifo((dir / "pipe").c_str(), 0600) == 0; }, "pipe", true, "", "pipe",
-              "", "", [](const TempFolder &dir) { return S_ISFIFO(modeOf(dir / "pipe")); }},
+              [](const TempFolder &dir) { return ::mkfifo(dir.file("pipe").c_str(), 0600) == 0; }, "pipe", true, "", "pipe",
+              "", "", [](const TempFolder &dir) { return S_ISFIFO(modeOf(dir.file("pipe"))); }},
              {"a character device (as root): written in place, still a device",
               [](const TempFolder &dir) {
-                  return !isRoot() || ::mknod((dir / "null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+                  return !isRoot() || ::mknod(dir.file("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
               },
-              "null", true, "", "null", "", "", [](const TempFolder &dir) { return S_ISCHR(modeOf(dir / "null")); }},
-             {"a folder in the way", [](const TempFolder &dir) { return ::mkdir((dir / "lcd.txt").c_str(), 0755) == 0; },
+              "null", true, "", "null", "", "", [](const TempFolder &dir) { return S_ISCHR(modeOf(dir.file("null"))); }},
+             {"a folder in the way", [](const TempFolder &dir) { return ::mkdir(dir.file("lcd.txt").c_str(), 0755) == 0; },
               "lcd.txt", true, "a folder of that name is in the way", "lcd.txt", "", "", {}},
              {"the folder path holds a regular file", earlier(0644), "lcd.txt/out.txt", true,
               "cannot be created: Not a directory", "lcd.txt", "lcd.txt", kEarlier, {}},
@@ -129,11 +129,11 @@ TEST_CASE(targets)
         REQUIRE(row.setUp(dir));
         if (row.target == "null" && !isRoot())
             continue; // only root may make a device
-        const std::string target = dir / row.target;
+        const std::string target = dir.file(row.target);
         // A pipe is read as the writer writes it.
         std::future<std::string> reader;
         if (row.target == "pipe")
-            reader = std::async(std::launch::async, [target] { return testfiles::readFile(target); });
+            reader = std::async(std::launch::async, [target] { return testbmp::load(target); });
         const std::string failure = writeThrough(target, text, row.commit);
         if (reader.valid())
             CHECK_EQ(reader.get().size(), std::size_t {21600});
@@ -141,9 +141,9 @@ TEST_CASE(targets)
             CHECK_EQ(failure, "");
         else
             CHECK_EQ(failure.substr(0, row.failure.size()), row.failure);
-        CHECK_EQ(testfiles::listing(dir.path()), row.listing);
+        CHECK_EQ(testbmp::listing(dir.path()), row.listing);
         if (!row.readFrom.empty())
-            CHECK_EQ(testfiles::readFile(dir / row.readFrom), row.contents);
+            CHECK_EQ(testbmp::load(dir.file(row.readFrom)), row.contents);
         if (row.alsoTrue)
             CHECK(row.alsoTrue(dir));
     }
@@ -176,9 +176,9 @@ TEST_CASE(failures)
               [&](const TempFolder &dir, const std::string &target) -> std::string {
                   if (!isRoot() || ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=16k") != 0)
                       return "skip";
-                  testfiles::writeFile(target, kEarlier);
+                  testbmp::save(target, kEarlier);
                   std::string reason = writeThrough(target, text);
-                  if (testfiles::readFile(target) != kEarlier || testfiles::listing(dir.path()) != "lcd.txt")
+                  if (testbmp::load(target) != kEarlier || testbmp::listing(dir.path()) != "lcd.txt")
                       reason += " (and the folder changed)";
                   ::umount(dir.path().c_str());
                   return reason;
@@ -187,7 +187,7 @@ TEST_CASE(failures)
               [&](const TempFolder &dir, const std::string &target) {
                   ::chmod(dir.path().c_str(), 0555);
                   // The child answers 0 for the expected reason, 1 otherwise.
-                  const int status = testfiles::inChild(
+                  const int status = testbmp::inChild(
                       [&] { return writeThrough(target, text) == "cannot be created: Permission denied" ? 0 : 1; }, true);
                   return status == 0 ? std::string("cannot be created: Permission denied")
                                      : "the child answered " + std::to_string(status);
@@ -196,14 +196,14 @@ TEST_CASE(failures)
         ROW(row.name);
         TempFolder dir;
         ::chmod(dir.path().c_str(), 0755);
-        const std::string target = dir / "lcd.txt";
-        testfiles::writeFile(target, kEarlier);
+        const std::string target = dir.file("lcd.txt");
+        testbmp::save(target, kEarlier);
         const std::string reason = row.write(dir, target);
         if (reason == "skip")
             continue;
         CHECK_EQ(reason, row.reason);
-        CHECK_EQ(testfiles::readFile(target), kEarlier);
-        CHECK_EQ(testfiles::listing(dir.path()), "lcd.txt");
+        CHECK_EQ(testbmp::load(target), kEarlier);
+        CHECK_EQ(testbmp::listing(dir.path()), "lcd.txt");
     }
 }
 
@@ -212,14 +212,14 @@ TEST_CASE(rootKeepsTheOwner)
     if (!isRoot())
         return; // only root may give a file to another user
     TempFolder dir;
-    const std::string target = dir / "lcd.txt";
-    testfiles::writeFile(target, kEarlier);
-    REQUIRE(::chown(target.c_str(), testfiles::kNobody, testfiles::kNobody) == 0);
+    const std::string target = dir.file("lcd.txt");
+    testbmp::save(target, kEarlier);
+    REQUIRE(::chown(target.c_str(), testbmp::kNobody, testbmp::kNobody) == 0);
     CHECK_EQ(writeThrough(target, dataText()), "");
     struct stat status {};
     REQUIRE(::stat(target.c_str(), &status) == 0);
-    CHECK_EQ(status.st_uid, testfiles::kNobody);
-    CHECK_EQ(status.st_gid, gid_t {testfiles::kNobody});
+    CHECK_EQ(status.st_uid, testbmp::kNobody);
+    CHECK_EQ(status.st_gid, gid_t {testbmp::kNobody});
     CHECK_EQ(status.st_size, off_t {21600});
 }
 
@@ -230,17 +230,17 @@ TEST_CASE(endedBySignal)
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         ROW(strsignal(signal));
         TempFolder dir;
-        const std::string target = dir / "lcd.txt";
-        testfiles::writeFile(target, kEarlier);
-        const int status = testfiles::inChild([&] {
+        const std::string target = dir.file("lcd.txt");
+        testbmp::save(target, kEarlier);
+        const int status = testbmp::inChild([&] {
             OutputFile out(target);
             out.write(std::string(100000, 'x')); // on the disk, not only in the buffer
             ::raise(signal);
             return 0;
         });
         CHECK_EQ(status, 128 + signal);
-        CHECK_EQ(testfiles::listing(dir.path()), "lcd.txt");
-        CHECK_EQ(testfiles::readFile(target), kEarlier);
+        CHECK_EQ(testbmp::listing(dir.path()), "lcd.txt");
+        CHECK_EQ(testbmp::load(target), kEarlier);
     }
 }
 

@@ -198,9 +198,9 @@ TEST_CASE(comparison)
 // row first, leftmost dot in the high bit, a set bit white.
 TEST_CASE(bitmapOfTheMarks)
 {
-    testfiles::TempFolder dir;
-    REQUIRE(testfiles::writeFile(dir / "lcd.txt", marks().substr(0, 470 * 45)));
-    const std::string bmp = renderDataFile(dir / "lcd.txt", PictureFormat::Bitmap);
+    testbmp::TempFolder dir;
+    REQUIRE(testbmp::save(dir.file("lcd.txt"), marks().substr(0, 470 * 45)));
+    const std::string bmp = renderDataFile(dir.file("lcd.txt"), PictureFormat::Bitmap);
     REQUIRE_EQ(bmp.size(), std::size_t {62 + 128 * 32});
     const auto le32 = [&](std::size_t at) {
         return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1]) << 8
@@ -227,11 +227,11 @@ TEST_CASE(bitmapOfTheMarks)
 
 TEST_CASE(pngOfTheMarks)
 {
-    testfiles::TempFolder dir;
-    REQUIRE(testfiles::writeFile(dir / "lcd.txt", marks().substr(0, 470 * 45)));
+    testbmp::TempFolder dir;
+    REQUIRE(testbmp::save(dir.file("lcd.txt"), marks().substr(0, 470 * 45)));
     int width = 0;
     int height = 0;
-    const std::vector<std::int32_t> colors = decodePng(renderDataFile(dir / "lcd.txt", PictureFormat::Png), width, height);
+    const std::vector<std::int32_t> colors = decodePng(renderDataFile(dir.file("lcd.txt"), PictureFormat::Png), width, height);
     REQUIRE_EQ(width, 240);
     REQUIRE_EQ(height, 128);
     for (int y = 0; y < 128; ++y)

@@ -1,13 +1,13 @@
 #pragma once
 
-// Files and folders for the Qt-free tests: a temporary folder removed with
-// everything in it, whole files read and written as bytes, a folder's
-// listing with hidden files, and running a piece of a test as another
-// process (as the user "nobody" where the test runs as root).
+// Files for tests: a fresh temporary folder, what a folder holds, how often
+// a file is opened, and a piece of a test run as a process of its own (as
+// the user nobody where the test runs as root).
 
+#include <grp.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <grp.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,52 +20,76 @@
 #include <string>
 #include <vector>
 
-namespace testfiles {
+namespace testbmp {
 
-inline constexpr uid_t kNobody = 65534;
-
+// A fresh folder under the system's temporary folder for one test, removed
+// with everything in it when the object goes.
 class TempFolder {
 public:
     TempFolder()
     {
-        std::string name = (std::filesystem::temp_directory_path() / "quellbit-test-XXXXXX").string();
-        if (::mkdtemp(name.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
-        path_ = name;
+        std::string pattern = (std::filesystem::temp_directory_path() / "quellbit-test-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("no temporary folder can be made");
+        path_ = pattern;
     }
     ~TempFolder()
     {
-        std::error_code ec;
-        // A test may have left a folder without write permission.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-            if (it->is_directory(ec) && !it->is_symlink(ec))
+        std::error_code ignored;
+        // A test may have taken the write permission of a folder away.
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+            if (it->is_directory(ignored) && !it->is_symlink(ignored))
                 ::chmod(it->path().c_str(), 0700);
-        std::filesystem::remove_all(path_, ec);
+        std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder &) = delete;
     TempFolder &operator=(const TempFolder &) = delete;
 
     const std::string &path() const { return path_; }
-    std::string operator/(const std::string &name) const { return path_ + "/" + name; }
+    std::string file(const std::string &name) const { return path_ + "/" + name; }
 
 private:
     std::string path_;
 };
 
-inline std::string readFile(const std::string &path)
+// How often the file at `path` is opened while `run` runs; -1 when that
+// cannot be watched.
+template <typename Run> int opensDuring(const std::string &path, Run run)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return "<unreadable>";
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch < 0)
+        return -1;
+    if (::inotify_add_watch(watch, path.c_str(), IN_OPEN) < 0) {
+        ::close(watch);
+        return -1;
+    }
+    run();
+    int opens = 0;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;)
+        for (ssize_t at = 0; at < got;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            opens += (event->mask & IN_OPEN) != 0;
+            at += ssize_t(sizeof(inotify_event) + event->len);
+        }
+    ::close(watch);
+    return opens;
 }
 
-inline bool writeFile(const std::string &path, const std::string &bytes)
+// The bytes of a whole file, written and read back (empty when it cannot
+// be read).
+inline bool save(const std::string &path, const std::string &bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), std::streamsize(bytes.size()));
+    return bool(file.flush());
+}
+
+inline std::string load(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 // Every entry of a folder, hidden ones included, sorted, joined by spaces.
@@ -81,6 +105,8 @@ inline std::string listing(const std::string &folder)
         out += (out.empty() ? "" : " ") + name;
     return out;
 }
+
+inline constexpr uid_t kNobody = 65534;
 
 // Runs `body` in a child process and returns its exit status, or 128 plus
 // the signal that ended it. With `asNobody` and when this test runs as root,
@@ -104,4 +130,4 @@ inline int inChild(const std::function<int()> &body, bool asNobody = false)
     return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
-} // namespace testfiles
+} // namespace testbmp
