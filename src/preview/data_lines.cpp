@@ -43,7 +43,7 @@ bool DataLines::next(std::string_view &line, LineEnd &end)
         const char *found = stop < filled_ ? buffer_.data() + stop : nullptr;
         const std::size_t length = stop - at_;
         if (pending_.size() + length > kLongestDataLine)
-            throw Failure(name_, "line " + std::to_string(number_ + 1)
+            throw Failure(name_, "line " + thousands(number_ + 1)
                                      + " is over a million characters long; this is no data file");
         if (!found) { // the line goes on in the next block
             pending_.append(begin, length);
