@@ -92,8 +92,10 @@ std::string programHelp()
     for (const Command &command : commands())
         help += "  " + std::string(command.name) + std::string(width + 3 - std::string_view(command.name).size(), ' ')
             + command.summary + "\n";
-    help += "\n" + optionTable({}) + "\nRun \"" + std::string(kProgram)
-        + " COMMAND --help\" for a command's own options.\n\n" + std::string(kExitStatus);
+    help += '\n';
+    help += optionTable({});
+    help += "\nRun \"" + std::string(kProgram) + " COMMAND --help\" for a command's own options.\n\n";
+    help += kExitStatus;
     return help;
 }
 
@@ -210,11 +212,15 @@ bool Invocation::isStandardOutput(const std::string &path) const
 {
     if (path == "-")
         return true;
+    if (!outputFile_) {
+        struct stat output {};
+        const int fd = ::fileno(out_);
+        outputFile_ = fd >= 0 && ::fstat(fd, &output) == 0 ? std::pair(output.st_dev, output.st_ino)
+                                                           : std::pair(dev_t {}, ino_t {});
+    }
     struct stat target {};
-    struct stat output {};
-    const int fd = ::fileno(out_);
-    return fd >= 0 && ::fstat(fd, &output) == 0 && ::stat(path.c_str(), &target) == 0
-        && target.st_dev == output.st_dev && target.st_ino == output.st_ino;
+    return outputFile_->second != 0 && ::stat(path.c_str(), &target) == 0
+        && std::pair(target.st_dev, target.st_ino) == *outputFile_;
 }
 
 void Invocation::report(std::string_view message)
@@ -234,7 +240,11 @@ int Invocation::usageError(std::string_view message)
 
 void Invocation::showProgress(std::size_t done, std::size_t total, std::string_view name)
 {
-    if (total < 2 || ::isatty(::fileno(err_)) != 1)
+    if (total < 2)
+        return;
+    if (errIsTerminal_ < 0)
+        errIsTerminal_ = ::isatty(::fileno(err_)) == 1 ? 1 : 0;
+    if (errIsTerminal_ == 0)
         return;
     const std::string line
         = "\r\x1b[K[" + std::to_string(done) + "/" + std::to_string(total) + "] " + readable(name);

@@ -7,9 +7,12 @@
 
 #include "common/failure.h"
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,6 +103,10 @@ private:
     std::FILE *out_;
     std::FILE *err_;
     bool progressShown_ = false;
+    int errIsTerminal_ = -1; // not asked yet
+    // Device and inode of what standard output goes to (inode 0: not a
+    // file), once asked.
+    mutable std::optional<std::pair<dev_t, ino_t>> outputFile_;
 };
 
 // The whole program: argv as main() gets it. Standard output and standard

@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 
+#include "common/input_file.h"
 #include "common/output_file.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
@@ -12,7 +13,9 @@
 
 #include <sys/stat.h>
 
+#include <map>
 #include <optional>
+#include <tuple>
 
 namespace quellbit::cli {
 
@@ -26,7 +29,7 @@ constexpr char kLimits[]
 struct FileId {
     dev_t device = 0;
     ino_t inode = 0;
-    bool operator==(const FileId &) const = default;
+    auto operator<=>(const FileId &) const = default;
 };
 
 std::optional<FileId> fileId(const std::string &path)
@@ -64,14 +67,25 @@ std::string defaultPicturePath(const std::string &dataPath, PictureFormat format
     return stem + (format == PictureFormat::Bitmap ? ".bmp" : ".png");
 }
 
-// The picture, taken in; a refused one is reported here and gives nothing.
-std::optional<PictureIntake> acceptedPicture(Invocation &call, const std::string &path)
+// A picture taken in, and the file it was read from.
+struct Picture {
+    PictureIntake intake;
+    FileId file;
+};
+
+// Reads and takes in the picture; a refused one is reported here and gives
+// nothing.
+std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path)
 {
-    PictureIntake intake = takePicture(path);
-    if (intake.verdict == Verdict::Accepted)
-        return intake;
-    call.report(path + ": rejected (" + describePicture(intake.headers.info)
-                + "): " + describeVerdict(intake.verdict, intake.headers.info) + "\n  " + kLimits);
+    InputFile file(path);
+    const std::vector<std::uint8_t> bytes = readWholeFile(file);
+    Picture picture {takePicture(bytes, path),
+                     {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
+    if (picture.intake.verdict == Verdict::Accepted)
+        return picture;
+    const BITMAPINFOHEADER &info = picture.intake.headers.info;
+    call.report(path + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+                + "\n  " + kLimits);
     return std::nullopt;
 }
 
@@ -80,47 +94,44 @@ std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
     return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
 }
 
-// Where the data files of one call go, so that two pictures never write one
-// file: each file's folder and name, and once written the file itself
-// (which a later name may reach through a link).
+// The data files of one call, so that two pictures never write one file:
+// each file's place (its folder as a file, or as named where it does not
+// exist, and its name) and, once written, the file itself, which a later
+// name may reach through a link.
 class DataFilesOfCall {
 public:
-    // The picture whose data file `path` is already, or nothing.
-    std::optional<std::string> owner(const std::string &path) const
+    // The picture whose data file `path` already is, or nothing; `file` is
+    // the file at `path`, if any.
+    std::optional<std::string> owner(const std::string &path, const std::optional<FileId> &file)
     {
-        const Place place = placeOf(path);
-        const std::optional<FileId> file = fileId(path);
-        for (const Claim &claim : claims_)
-            if (claim.place == place || (file && claim.written == file))
-                return claim.picture;
+        if (const auto found = places_.find(placeOf(path)); found != places_.end())
+            return found->second;
+        if (const auto found = file ? written_.find(*file) : written_.end(); found != written_.end())
+            return found->second;
         return std::nullopt;
     }
-    void claim(const std::string &path, const std::string &picture) { claims_.push_back({placeOf(path), {}, picture}); }
-    void written(const std::string &path) { claims_.back().written = fileId(path); }
+    void claim(const std::string &path, const std::string &picture) { places_.emplace(placeOf(path), picture); }
+    void written(const std::string &path, const std::string &picture)
+    {
+        if (const std::optional<FileId> file = fileId(path))
+            written_.emplace(*file, picture);
+    }
 
 private:
-    struct Place {
-        std::optional<FileId> folder; // the folder path as given where it does not exist
-        std::string folderPath;
-        std::string name;
-        bool operator==(const Place &other) const
-        {
-            return name == other.name
-                && (folder && other.folder ? folder == other.folder : folderPath == other.folderPath);
-        }
-    };
-    struct Claim {
-        Place place;
-        std::optional<FileId> written;
-        std::string picture;
-    };
-    static Place placeOf(const std::string &path)
+    using Place = std::tuple<std::optional<FileId>, std::string, std::string>;
+    Place placeOf(const std::string &path)
     {
         const std::size_t slash = path.rfind('/');
         const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-        return {fileId(folder), folder, slash == std::string::npos ? path : path.substr(slash + 1)};
+        auto known = folders_.find(folder);
+        if (known == folders_.end())
+            known = folders_.emplace(folder, fileId(folder)).first;
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        return {known->second, known->second ? std::string() : folder, name};
     }
-    std::vector<Claim> claims_;
+    std::map<std::string, std::optional<FileId>> folders_; // looked at once a call
+    std::map<Place, std::string> places_;
+    std::map<FileId, std::string> written_;
 };
 
 int convert(Invocation &call)
@@ -138,33 +149,34 @@ int convert(Invocation &call)
     bool broken = false;
     DataFilesOfCall dataFiles;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const std::string &picture = pictures[i];
-        call.showProgress(i + 1, pictures.size(), picture);
+        const std::string &path = pictures[i];
+        call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
-            const std::string target = output ? *output : defaultDataPath(picture);
-            if (const std::optional<std::string> owner = dataFiles.owner(target))
-                throw Failure(picture, "not converted: its data file " + target + " is also the data file of " + *owner
-                                           + ", converted before it in this call");
-            dataFiles.claim(target, picture);
-            const std::optional<PictureIntake> intake = acceptedPicture(call, picture);
-            if (!intake) {
+            const std::string target = output ? *output : defaultDataPath(path);
+            const std::optional<FileId> targetFile = fileId(target);
+            if (const std::optional<std::string> owner = dataFiles.owner(target, targetFile))
+                throw Failure(path, "not converted: its data file " + target + " is also the data file of " + *owner
+                                        + ", converted before it in this call");
+            dataFiles.claim(target, path);
+            const std::optional<Picture> picture = acceptedPicture(call, path);
+            if (!picture) {
                 rejected = true;
                 return;
             }
-            const Raster &raster = intake->raster;
+            const Raster &raster = picture->intake.raster;
             if (call.isStandardOutput(target)) {
                 // All of it or nothing: held in memory first.
-                call.print(convertToText(raster, onColor(call, *intake)));
+                call.print(convertToText(raster, onColor(call, picture->intake)));
                 return;
             }
-            if (sameFile(target, picture))
-                throw Failure(picture, "not converted: " + target + " is the picture itself");
+            if (targetFile == picture->file)
+                throw Failure(path, "not converted: " + target + " is the picture itself");
             OutputFile file(target);
             NullProgress progress;
-            scanPicture(raster, onColor(call, *intake), setRange(raster.width(), raster.height()), raster.width(),
-                        raster.height(), file, progress);
+            scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()),
+                        raster.width(), raster.height(), file, progress);
             file.commit();
-            dataFiles.written(target);
+            dataFiles.written(target, path);
             call.print(target + "\n");
         });
     }
@@ -215,12 +227,13 @@ int check(Invocation &call)
 
     int status = kExitOk;
     const bool done = call.attempt([&] {
-        const std::optional<PictureIntake> intake = acceptedPicture(call, picture);
-        if (!intake) {
+        const std::optional<Picture> accepted = acceptedPicture(call, picture);
+        if (!accepted) {
             status = kExitRejected;
             return;
         }
-        const DataFileComparison result = compareDataFile(dataPath, convertToText(intake->raster, onColor(call, *intake)));
+        const PictureIntake &intake = accepted->intake;
+        const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
         switch (result.outcome) {
         case DataFileComparison::Outcome::Identical:
             call.print(dataPath + ": matches " + picture + "\n");

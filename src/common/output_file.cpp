@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdint>
 #include <cstring>
 
 namespace quellbit {
@@ -28,10 +29,10 @@ std::string systemReason(int error)
 
 // The temporary files being written, where a signal handler can reach them:
 // the folder (an open descriptor, so a later change of the working folder
-// does not matter) and the short name. A slot is filled before its file is
-// created and emptied after the file has been renamed or removed, both with
-// the signals held back, so the handler never sees half a slot and never
-// removes a file that is not ours.
+// does not matter) and the short name. A slot is filled as its file is
+// created, with the signals held back, so the handler never sees half a
+// slot and never removes a file that is not ours; it is emptied after the
+// file has been renamed or removed, when the name is gone either way.
 struct PendingFile {
     std::atomic<int> folder {-1}; // -1: free
     std::array<char, 32> name {};
@@ -81,24 +82,41 @@ private:
 
 // ".quellbit-" and six random letters and digits: short, so that a target
 // with the longest name the file system allows still has a temporary file
-// beside it.
+// beside it. The generator's state comes from the system once a process.
 std::string temporaryName()
 {
+    static std::uint64_t state = [] {
+        std::uint64_t value = 0;
+        if (::getrandom(&value, sizeof value, 0) != static_cast<ssize_t>(sizeof value)) {
+            // Without the system's generator: the clock and the process,
+            // which differ enough for the few tries that O_EXCL needs.
+            timespec now {};
+            ::clock_gettime(CLOCK_MONOTONIC, &now);
+            value = static_cast<std::uint64_t>(now.tv_nsec) * 2654435761u ^ static_cast<std::uint64_t>(::getpid());
+        }
+        return value | 1;
+    }();
+    // xorshift64*
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    std::uint64_t random = state * 0x2545F4914F6CDD1Dull;
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::array<unsigned char, 6> random {};
-    if (::getrandom(random.data(), random.size(), 0) != static_cast<ssize_t>(random.size())) {
-        // Without the system's generator: the clock and the process, which
-        // differ enough for the few tries that O_EXCL needs.
-        timespec now {};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        const auto mixed = static_cast<unsigned long long>(now.tv_nsec) * 2654435761u ^ static_cast<unsigned>(::getpid());
-        for (std::size_t i = 0; i < random.size(); ++i)
-            random[i] = static_cast<unsigned char>(mixed >> (8 * i));
-    }
     std::string name = ".quellbit-";
-    for (const unsigned char c : random)
-        name += kLetters[c % (sizeof kLetters - 1)];
+    for (int i = 0; i < 6; ++i, random /= 36)
+        name += kLetters[random % 36];
     return name;
+}
+
+// The process's file mode creation mask and user, read once.
+mode_t processUmask()
+{
+    static const mode_t mask = [] {
+        const mode_t value = ::umask(022);
+        ::umask(value);
+        return value;
+    }();
+    return mask;
 }
 
 // `path` split into its folder ("." when it names none) and its last part.
@@ -143,12 +161,24 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         throw Failure(path_, "cannot be written: no file name given");
     buffer_.reserve(kBufferSize);
 
-    // What the name stands for once links are followed: a folder, a file to
-    // replace, a new name, or something written in place.
+    // What the name stands for: a file to replace or a new name (one look
+    // in the usual case), a link to follow, a folder, or something written
+    // in place.
     struct stat target {};
-    const bool exists = ::stat(path_.c_str(), &target) == 0;
-    if (!exists && errno != ENOENT)
-        throw Failure(path_, "cannot be created: " + systemReason(errno));
+    std::string replaced = path_;
+    bool exists = ::lstat(path_.c_str(), &target) == 0;
+    int error = exists ? 0 : errno;
+    if (exists && S_ISLNK(target.st_mode)) {
+        // Where the link leads; a device or a pipe behind /dev/stdout too.
+        exists = ::stat(path_.c_str(), &target) == 0;
+        error = exists ? 0 : errno;
+        if (!exists && error != ENOENT)
+            throw Failure(path_, "cannot be created: " + systemReason(error));
+        if (!exists || S_ISREG(target.st_mode))
+            replaced = followLinks(path_, path_);
+    }
+    if (!exists && error != ENOENT)
+        throw Failure(path_, "cannot be created: " + systemReason(error));
     if (exists && S_ISDIR(target.st_mode))
         throw Failure(path_, "a folder of that name is in the way");
     if (exists && !S_ISREG(target.st_mode)) {
@@ -162,7 +192,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         return;
     }
 
-    const auto [folder, name] = splitPath(followLinks(path_, path_));
+    const auto [folder, name] = splitPath(replaced);
     if (name.empty() || name == "." || name == "..")
         throw Failure(path_, "cannot be created: " + systemReason(EISDIR));
     name_ = name;
@@ -184,14 +214,15 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         }
         temporary_ = temporaryName();
         std::memcpy(slot->name.data(), temporary_.c_str(), temporary_.size() + 1);
-        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                       exists ? target.st_mode & 0777 : 0666);
         if (fd_ >= 0) {
             slot->folder.store(folder_);
             slot_ = static_cast<int>(slot - pendingFiles.data());
             break;
         }
         if (errno != EEXIST || attempt == 100) {
-            const int error = errno;
+            error = errno;
             temporary_.clear();
             closeQuietly(folder_);
             throw Failure(path_, "cannot be created: " + systemReason(error));
@@ -200,11 +231,16 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
 
     // The replaced file's owner and group where this process may set them
     // (root may; others may at least choose one of their own groups), then
-    // its permission bits, which a change of owner may have cleared.
+    // its permission bits where the creation mask or a change of owner took
+    // some away.
     if (exists) {
-        if (::fchown(fd_, target.st_uid, target.st_gid) != 0)
+        static const uid_t user = ::geteuid();
+        static const gid_t group = ::getegid();
+        const bool otherOwner = target.st_uid != user || target.st_gid != group;
+        if (otherOwner && ::fchown(fd_, target.st_uid, target.st_gid) != 0)
             (void)::fchown(fd_, static_cast<uid_t>(-1), target.st_gid);
-        (void)::fchmod(fd_, target.st_mode & 07777);
+        if (otherOwner || (target.st_mode & 07777) != (target.st_mode & 0777 & ~processUmask()))
+            (void)::fchmod(fd_, target.st_mode & 07777);
     }
 }
 
@@ -220,7 +256,8 @@ void OutputFile::discard()
     closeQuietly(fd_);
     if (temporary_.empty())
         return;
-    const SignalsHeld held;
+    // A signal between the two finds the name gone: the slot needs no
+    // guard once the file exists.
     ::unlinkat(folder_, temporary_.c_str(), 0);
     pendingFiles[static_cast<std::size_t>(slot_)].folder.store(-1);
     temporary_.clear();
@@ -273,7 +310,6 @@ void OutputFile::commit()
         committed_ = true;
         return;
     }
-    const SignalsHeld held;
     if (::renameat(folder_, temporary_.c_str(), folder_, name_.c_str()) != 0)
         fail("cannot be replaced: ", errno);
     pendingFiles[static_cast<std::size_t>(slot_)].folder.store(-1);
