@@ -7,6 +7,7 @@
 #include "preview/data_lines.h"
 #include "preview/render.h"
 #include "support/check.h"
+#include "support/data_text.h"
 #include "support/files.h"
 
 #include <png.h>
@@ -16,41 +17,10 @@
 #include <vector>
 
 using namespace quellbit;
+using testtext::line;
+using testtext::replaced;
 
 namespace {
-
-// One data line for eight bytes, as the data file format writes it.
-std::string line(std::initializer_list<int> bytes)
-{
-    std::string text = "        DB ";
-    for (const int byte : bytes) {
-        char item[8];
-        std::snprintf(item, sizeof item, "%02XH,", byte);
-        text += item;
-    }
-    text.back() = ';';
-    return text + "\r\n";
-}
-
-const std::string kClear = line({0, 0, 0, 0, 0, 0, 0, 0});
-
-// Dots at (0, 0), (9, 0), (15, 0), (239, 0) and (0, 1): bit 0 of byte 0,
-// bits 1 and 7 of byte 1, bit 7 of byte 29 and bit 0 of byte 30 (line 4,
-// items 6 and 7).
-std::string marks()
-{
-    std::string text = line({0x01, 0x82, 0, 0, 0, 0, 0, 0}) + kClear + kClear + line({0, 0, 0, 0, 0, 0x80, 0x01, 0});
-    for (int i = 4; i < 480; ++i)
-        text += kClear;
-    return text;
-}
-
-std::string replaced(std::string text, std::string_view from, std::string_view to)
-{
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
 
 // A source that hands out `text` in pieces of `piece` bytes.
 DataLines linesOf(const std::string &text, std::size_t piece)
@@ -91,7 +61,7 @@ TEST_CASE(lineEnds)
     struct Row {
         const char *name;
         std::string text;
-        std::string lines; // each line, then its end: "|" CR LF, "/" LF, "<" CR, "." none
+        std::string lines; // each line, then its end: "|" CR LF, "/" LF, "<" CR, "." none; [failure]
     };
     const std::string block(16383, 'x');
     for (const Row &row : std::initializer_list<Row> {
@@ -102,6 +72,8 @@ TEST_CASE(lineEnds)
              {"CR at the end of the block, no LF next", block + "\rz", "x<z."},
              {"CR at the end of the file", "a\r", "a<"},
              {"nothing", "", ""},
+             {"a line over a million characters", "a\n" + std::string((1 << 20) + 1, 'x'),
+              "a/[lcd.txt: line 2 is over a million characters long; this is no data file]"},
          }) {
         for (const std::size_t piece : {std::size_t {1}, std::size_t {3}, std::size_t {1} << 20}) {
             ROW(std::string(row.name) + ", read " + std::to_string(piece) + " bytes at a time");
@@ -110,35 +82,25 @@ TEST_CASE(lineEnds)
             std::string_view text;
             LineEnd end = LineEnd::None;
             long long count = 0;
-            while (lines.next(text, end)) {
-                seen += text.size() > 1 && text == block ? "x" : std::string(text);
-                seen += "|/<."[static_cast<int>(end)];
-                CHECK_EQ(lines.number(), ++count);
+            try {
+                while (lines.next(text, end)) {
+                    seen += text.size() > 1 && text == block ? "x" : std::string(text);
+                    seen += "|/<."[static_cast<int>(end)];
+                    CHECK_EQ(lines.number(), ++count);
+                }
+            } catch (const Failure &failure) {
+                seen += "[" + std::string(failure.what()) + "]";
             }
             CHECK_EQ(seen, row.lines);
         }
     }
 }
 
-TEST_CASE(overlongLine)
-{
-    DataLines lines = linesOf(std::string((1 << 20) + 1, 'x'), 4096);
-    std::string_view text;
-    LineEnd end = LineEnd::None;
-    std::string reason;
-    try {
-        lines.next(text, end);
-    } catch (const Failure &failure) {
-        reason = failure.what();
-    }
-    CHECK_EQ(reason, "lcd.txt: line 1 is over a million characters long; this is no data file");
-}
-
 // A data file against the marks as conversion writes them.
 TEST_CASE(comparison)
 {
     using enum DataFileComparison::Outcome;
-    const std::string expected = marks();
+    const std::string expected = testtext::marksText();
     std::string sixteenItems; // the same bytes, sixteen a line
     for (std::size_t at = 0; at < expected.size(); at += 90)
         sixteenItems += expected.substr(at, 42) + "," + expected.substr(at + 56, 34);
@@ -170,7 +132,7 @@ TEST_CASE(comparison)
              {"an empty line at the end", expected + "\r\n", SameDots,
               "same dots; the text differs from what conversion writes, first at line 481 (an empty line after the 480 "
               "lines conversion writes)"},
-             {"a line beyond the picture", expected + kClear, SameDots,
+             {"a line beyond the picture", expected + line({0, 0, 0, 0, 0, 0, 0, 0}), SameDots,
               "same dots; the text differs from what conversion writes, first at line 481 (a line after the 480 lines "
               "conversion writes)"},
              {"no line end after the last line", expected.substr(0, expected.size() - 2), SameDots,
@@ -199,7 +161,7 @@ TEST_CASE(comparison)
 TEST_CASE(bitmapOfTheMarks)
 {
     testbmp::TempFolder dir;
-    REQUIRE(testbmp::save(dir.file("lcd.txt"), marks().substr(0, 470 * 45)));
+    REQUIRE(testbmp::save(dir.file("lcd.txt"), testtext::marksText().substr(0, 470 * 45)));
     const std::string bmp = renderDataFile(dir.file("lcd.txt"), PictureFormat::Bitmap);
     REQUIRE_EQ(bmp.size(), std::size_t {62 + 128 * 32});
     const auto le32 = [&](std::size_t at) {
@@ -228,7 +190,7 @@ TEST_CASE(bitmapOfTheMarks)
 TEST_CASE(pngOfTheMarks)
 {
     testbmp::TempFolder dir;
-    REQUIRE(testbmp::save(dir.file("lcd.txt"), marks().substr(0, 470 * 45)));
+    REQUIRE(testbmp::save(dir.file("lcd.txt"), testtext::marksText().substr(0, 470 * 45)));
     int width = 0;
     int height = 0;
     const std::vector<std::int32_t> colors = decodePng(renderDataFile(dir.file("lcd.txt"), PictureFormat::Png), width, height);
@@ -240,14 +202,6 @@ TEST_CASE(pngOfTheMarks)
             if (!CHECK_EQ(colors[static_cast<std::size_t>(y * 240 + x)], black ? 0 : 0x008000))
                 return;
         }
-}
-
-TEST_CASE(formatOfAName)
-{
-    CHECK(pictureFormatOf("x.PNG") == PictureFormat::Png);
-    CHECK(pictureFormatOf("a.b/x.Bmp") == PictureFormat::Bitmap);
-    CHECK(!pictureFormatOf("x.png/out"));
-    CHECK(!pictureFormatOf("x.gif"));
 }
 
 CHECK_MAIN
