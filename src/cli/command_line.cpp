@@ -208,19 +208,24 @@ bool Invocation::attempt(const std::function<void()> &step)
     }
 }
 
-bool Invocation::isStandardOutput(const std::string &path) const
+std::optional<FileId> fileId(const std::string &path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return std::nullopt;
+    return FileId {status.st_dev, status.st_ino};
+}
+
+bool Invocation::isStandardOutput(const std::string &path, const std::optional<FileId> &file) const
 {
     if (path == "-")
         return true;
     if (!outputFile_) {
         struct stat output {};
         const int fd = ::fileno(out_);
-        outputFile_ = fd >= 0 && ::fstat(fd, &output) == 0 ? std::pair(output.st_dev, output.st_ino)
-                                                           : std::pair(dev_t {}, ino_t {});
+        outputFile_ = fd >= 0 && ::fstat(fd, &output) == 0 ? FileId {output.st_dev, output.st_ino} : FileId {};
     }
-    struct stat target {};
-    return outputFile_->second != 0 && ::stat(path.c_str(), &target) == 0
-        && std::pair(target.st_dev, target.st_ino) == *outputFile_;
+    return outputFile_->inode != 0 && file == outputFile_;
 }
 
 void Invocation::report(std::string_view message)

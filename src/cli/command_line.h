@@ -19,6 +19,16 @@
 
 namespace quellbit::cli {
 
+// A file as the system knows it, whatever name it is reached by.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    auto operator<=>(const FileId &) const = default;
+};
+
+// The file at `path`, links followed; nothing when there is none.
+std::optional<FileId> fileId(const std::string &path);
+
 // Exit status of every command.
 enum ExitStatus : int {
     kExitOk = 0,       // everything done, or the data file matches
@@ -79,7 +89,8 @@ public:
     bool attempt(const std::function<void()> &step);
     // Whether `path` is "-" or names the file standard output goes to (as
     // /dev/stdout does): what is written there goes out as "-" would.
-    bool isStandardOutput(const std::string &path) const;
+    // `file` is the file at `path`.
+    bool isStandardOutput(const std::string &path, const std::optional<FileId> &file) const;
     // A line on standard error; bytes that are not UTF-8 text (a file name
     // in another encoding) are shown as replacement characters.
     void report(std::string_view message);
@@ -104,9 +115,8 @@ private:
     std::FILE *err_;
     bool progressShown_ = false;
     int errIsTerminal_ = -1; // not asked yet
-    // Device and inode of what standard output goes to (inode 0: not a
-    // file), once asked.
-    mutable std::optional<std::pair<dev_t, ino_t>> outputFile_;
+    // What standard output goes to, once asked (inode 0: nothing to name).
+    mutable std::optional<FileId> outputFile_;
 };
 
 // The whole program: argv as main() gets it. Standard output and standard

@@ -25,21 +25,6 @@ namespace {
 constexpr char kLimits[]
     = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
 
-// A file as the system knows it, whatever name it is reached by.
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    auto operator<=>(const FileId &) const = default;
-};
-
-std::optional<FileId> fileId(const std::string &path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return std::nullopt;
-    return FileId {status.st_dev, status.st_ino};
-}
-
 bool sameFile(const std::string &a, const std::string &b)
 {
     const std::optional<FileId> first = fileId(a);
@@ -94,27 +79,37 @@ std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
     return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
 }
 
+// Where writing to a path goes: the file it replaces (links followed) and,
+// when that exists, which file it is now.
+struct Destination {
+    std::string replaced;
+    std::optional<FileId> file;
+};
+
+Destination destinationOf(const std::string &path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return {path, std::nullopt};
+    if (!S_ISLNK(status.st_mode))
+        return {path, FileId {status.st_dev, status.st_ino}};
+    return {replacedFile(path), fileId(path)};
+}
+
 // The data files of one call, so that two pictures never write one file:
-// each file's place (its folder as a file, or as named where it does not
-// exist, and its name) and, once written, the file itself, which a later
-// name may reach through a link.
+// the place of each (the folder as a file, or as named where it does not
+// exist, and the name, links followed) and the picture it belongs to.
 class DataFilesOfCall {
 public:
-    // The picture whose data file `path` already is, or nothing; `file` is
-    // the file at `path`, if any.
-    std::optional<std::string> owner(const std::string &path, const std::optional<FileId> &file)
+    // The picture whose data file `destination` already is, or nothing.
+    std::optional<std::string> owner(const Destination &destination)
     {
-        if (const auto found = places_.find(placeOf(path)); found != places_.end())
-            return found->second;
-        if (const auto found = file ? written_.find(*file) : written_.end(); found != written_.end())
-            return found->second;
-        return std::nullopt;
+        const auto found = places_.find(placeOf(destination.replaced));
+        return found == places_.end() ? std::nullopt : std::optional(found->second);
     }
-    void claim(const std::string &path, const std::string &picture) { places_.emplace(placeOf(path), picture); }
-    void written(const std::string &path, const std::string &picture)
+    void claim(const Destination &destination, const std::string &picture)
     {
-        if (const std::optional<FileId> file = fileId(path))
-            written_.emplace(*file, picture);
+        places_.emplace(placeOf(destination.replaced), picture);
     }
 
 private:
@@ -129,9 +124,8 @@ private:
         const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
         return {known->second, known->second ? std::string() : folder, name};
     }
-    std::map<std::string, std::optional<FileId>> folders_; // looked at once a call
+    std::map<std::string, std::optional<FileId>> folders_; // each looked at once a call
     std::map<Place, std::string> places_;
-    std::map<FileId, std::string> written_;
 };
 
 int convert(Invocation &call)
@@ -153,30 +147,29 @@ int convert(Invocation &call)
         call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
             const std::string target = output ? *output : defaultDataPath(path);
-            const std::optional<FileId> targetFile = fileId(target);
-            if (const std::optional<std::string> owner = dataFiles.owner(target, targetFile))
+            const Destination destination = destinationOf(target);
+            if (const std::optional<std::string> owner = dataFiles.owner(destination))
                 throw Failure(path, "not converted: its data file " + target + " is also the data file of " + *owner
                                         + ", converted before it in this call");
-            dataFiles.claim(target, path);
+            dataFiles.claim(destination, path);
             const std::optional<Picture> picture = acceptedPicture(call, path);
             if (!picture) {
                 rejected = true;
                 return;
             }
             const Raster &raster = picture->intake.raster;
-            if (call.isStandardOutput(target)) {
+            if (call.isStandardOutput(target, destination.file)) {
                 // All of it or nothing: held in memory first.
                 call.print(convertToText(raster, onColor(call, picture->intake)));
                 return;
             }
-            if (targetFile == picture->file)
+            if (destination.file == picture->file)
                 throw Failure(path, "not converted: " + target + " is the picture itself");
             OutputFile file(target);
             NullProgress progress;
             scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()),
                         raster.width(), raster.height(), file, progress);
             file.commit();
-            dataFiles.written(target, path);
             call.print(target + "\n");
         });
     }
@@ -203,7 +196,7 @@ int render(Invocation &call)
 
     const bool done = call.attempt([&] {
         const std::string picture = renderDataFile(dataPath, *format);
-        if (call.isStandardOutput(target)) {
+        if (call.isStandardOutput(target, fileId(target))) {
             call.print(picture);
             return;
         }
@@ -290,8 +283,9 @@ const std::vector<Command> &commands()
          "other dot white: converting it gives the data file back, so a data file can be\n"
          "edited as a picture. The format follows OUT's extension (.png or .bmp, any\n"
          "case), PNG otherwise; by default OUT is the data file's name with the format's\n"
-         "extension. Exit 3, and nothing written, when the data file cannot be read, holds\n"
-         "a line too short to decode, or is OUT itself.",
+         "extension.\n\n"
+         "Exit 0 drawn; 3, and nothing written, when the data file cannot be read, holds\n"
+         "a line too short to decode, or is OUT itself; 2 a usage error.",
          {{"output", 'o', "OUT", "Write the picture to OUT (\"-\": standard output, PNG unless --format bmp)."},
           {"format", 0, "png|bmp", "The picture's format, whatever OUT's name says."}},
          render},
@@ -301,7 +295,7 @@ const std::vector<Command> &commands()
          "are the same, as text (letter case, spacing, line ends).\n\n"
          "Exit 0 it matches byte for byte; 4 it differs, with the number of dots that\n"
          "differ and the first line concerned, or how the text differs; 1 the picture is\n"
-         "refused; 3 the picture or the data file cannot be read.",
+         "refused; 3 the picture or the data file cannot be read; 2 a usage error.",
          {{"inverse", 0, nullptr, "Compare with the Inverse conversion (second palette colour as 1 bits)."}},
          check},
         {"info", "PICTURE", "Explain a picture's headers and whether it converts.",
@@ -309,7 +303,7 @@ const std::vector<Command> &commands()
          "colours a Normal and an Inverse conversion turn into 1 bits, and whether it can\n"
          "be converted, with the reason when not.\n\n"
          "Exit 0 accepted, 1 refused by the size and depth test, 3 unreadable or its\n"
-         "pixels cannot be decoded.",
+         "pixels cannot be decoded, 2 a usage error.",
          {},
          info},
     };

@@ -128,24 +128,6 @@ std::pair<std::string, std::string> splitPath(const std::string &path)
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// The file a chain of symbolic links starting at `path` ends at, whether or
-// not that file exists.
-std::string followLinks(const std::string &original, std::string path)
-{
-    for (int hops = 0; hops <= kLongestLinkChain; ++hops) {
-        struct stat status {};
-        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-            return path;
-        std::string link(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) + 1, '\0');
-        const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());
-        if (length < 0)
-            throw Failure(original, "cannot be written: " + systemReason(errno));
-        link.resize(static_cast<std::size_t>(length));
-        path = link.starts_with('/') ? link : splitPath(path).first + "/" + link;
-    }
-    throw Failure(original, "cannot be written: " + systemReason(ELOOP));
-}
-
 void closeQuietly(int &fd)
 {
     if (fd >= 0)
@@ -154,6 +136,23 @@ void closeQuietly(int &fd)
 }
 
 } // namespace
+
+std::string replacedFile(const std::string &path)
+{
+    std::string file = path;
+    for (int hops = 0; hops <= kLongestLinkChain; ++hops) {
+        struct stat status {};
+        if (::lstat(file.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return file;
+        std::string link(static_cast<std::size_t>(status.st_size > 0 ? status.st_size : 255) + 1, '\0');
+        const ssize_t length = ::readlink(file.c_str(), link.data(), link.size());
+        if (length < 0)
+            throw Failure(path, "cannot be written: " + systemReason(errno));
+        link.resize(static_cast<std::size_t>(length));
+        file = link.starts_with('/') ? link : splitPath(file).first + "/" + link;
+    }
+    throw Failure(path, "cannot be written: " + systemReason(ELOOP));
+}
 
 OutputFile::OutputFile(std::string path) : path_(std::move(path))
 {
@@ -175,7 +174,7 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         if (!exists && error != ENOENT)
             throw Failure(path_, "cannot be created: " + systemReason(error));
         if (!exists || S_ISREG(target.st_mode))
-            replaced = followLinks(path_, path_);
+            replaced = replacedFile(path_);
     }
     if (!exists && error != ENOENT)
         throw Failure(path_, "cannot be created: " + systemReason(error));

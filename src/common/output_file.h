@@ -71,6 +71,11 @@ private:
     std::FILE *stream_;
 };
 
+// The file that writing to `path` replaces: `path` itself, or the file its
+// chain of symbolic links ends at, whether or not that exists. Throws
+// Failure naming `path` for a chain that loops or cannot be read.
+std::string replacedFile(const std::string &path);
+
 // Once per process, before any output is written: SIGXFSZ is ignored (so a
 // write beyond the file size limit fails with a message), and SIGINT,
 // SIGTERM and SIGHUP remove the temporary file being written, then end the
