@@ -1,46 +1,72 @@
 SHELL := /bin/bash
-# make run   - install what is missing, build, start the program
-# make test  - install what is missing, build, run the whole suite (windows under Xvfb)
+# make run      - install what is missing, build, start the program
+# make test     - install what is missing, build, run the whole suite (windows under Xvfb)
 # make test-sanitize - the same suite built with AddressSanitizer and UBSan
-# make bench - the measurements (Google Benchmark)
-# make package - the Debian packages quellbit-cli and quellbit, checked after they are built
-# make fuzz  - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make bench    - the measurements (Google Benchmark)
+# make package  - the Debian packages quellbit-cli and quellbit, checked after they are built
+# make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make cli      - only the command line and its tests, without Qt (a build server)
+# make test-cli - the same, then its tests
+# make deps     - install the Debian packages every target needs, now
+#
+# Each build folder belongs to a CMake preset of the same purpose
+# (CMakePresets.json). Packages are looked up once and then only when this
+# file changes: a stamp in build/.stamps says they are there.
 
-PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
+PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file
-# The manual pages are written at build time; the package check needs the rest.
-PACKAGES += help2man scdoc
-PACKAGE_CHECK_TOOLS := lintian appstream desktop-file-utils bash-completion man-db
+            dpkg-dev file help2man scdoc netpbm imagemagick
+# What the command line alone needs: a compiler, CMake and libpng.
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+# What the package check runs.
+CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
 
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-BENCH_BUILD ?= build-bench
-FUZZ_BUILD ?= build-fuzz
+BUILD       := build
+CLI_BUILD   := build-cli
+ASAN_BUILD  := build-asan
+BENCH_BUILD := build-bench
+FUZZ_BUILD  := build-fuzz
+STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
+FUZZERS := header intake datafile prepare
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
-CTEST := ctest --output-on-failure --timeout 300
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz package screenshots clean
+.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli clean
 
 all: build
 
+# $(call install,PACKAGES): apt-get install those of PACKAGES that are missing.
+define install
+missing=""; for p in $(1); do \
+  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
+done; \
+if [ -n "$$missing" ]; then \
+  echo "Installing:$$missing"; \
+  if [ "$$(id -u)" -eq 0 ]; then SUDO=""; else SUDO=sudo; fi; \
+  $$SUDO apt-get update -qq && \
+  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
+fi
+endef
+
+$(STAMPS)/deps: Makefile
+	@$(call install,$(PACKAGES))
+	@mkdir -p $(@D) && touch $@
+$(STAMPS)/cli-deps: Makefile
+	@$(call install,$(CLI_PACKAGES))
+	@mkdir -p $(@D) && touch $@
+$(STAMPS)/check-deps: Makefile
+	@$(call install,$(CHECK_PACKAGES))
+	@mkdir -p $(@D) && touch $@
+
 deps:
-	@missing=""; for p in $(PACKAGES); do \
-	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
-	done; \
-	if [ -n "$$missing" ]; then \
-	  echo "Installing:$$missing"; \
-	  if [ "$$(id -u)" -eq 0 ]; then SUDO=""; else SUDO=sudo; fi; \
-	  $$SUDO apt-get update -qq && \
-	  DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y --no-install-recommends $$missing; \
-	fi
+	@$(call install,$(PACKAGES) $(CHECK_PACKAGES))
+	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps
 
-$(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+$(BUILD)/build.ninja: | $(STAMPS)/deps
+	cmake --preset dev
 
-build: deps $(BUILD)/build.ninja
-	cmake --build $(BUILD)
+build: $(STAMPS)/deps $(BUILD)/build.ninja
+	cmake --build --preset dev
 
 run: build
 	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
@@ -48,49 +74,57 @@ run: build
 	$(BUILD)/bin/quellbit
 
 test: build
-	cd $(BUILD) && $(XVFB) $(CTEST)
+	$(XVFB) ctest --preset dev
 
-test-sanitize: deps
-	cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUELLBIT_SANITIZE=ON
-	cmake --build $(ASAN_BUILD)
-	cd $(ASAN_BUILD) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
-	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(XVFB) $(CTEST)
+test-sanitize: $(STAMPS)/deps
+	cmake --preset asan
+	cmake --build --preset asan
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  $(XVFB) ctest --preset asan
 
-bench: deps
-	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLBIT_BENCH=ON -DBUILD_TESTING=OFF
-	cmake --build $(BENCH_BUILD)
-	@for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$b"; \
-	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+cli: $(STAMPS)/cli-deps
+	cmake --preset cli
+	cmake --build --preset cli
+
+test-cli: cli
+	ctest --preset cli
+
+bench: $(STAMPS)/deps
+	cmake --preset bench
+	cmake --build --preset bench
+	@for b in $(BENCH_BUILD)/bin/bench_*; do case $$b in */bench_file_loop|*/bench_peak_memory) continue;; esac; \
+	  echo "== $$b"; $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+	@echo "== ldd quellbit-cli (no Qt, X11, GL or ICU)"; ldd $(BENCH_BUILD)/bin/quellbit-cli; \
+	  ! ldd $(BENCH_BUILD)/bin/quellbit-cli | grep -E -i 'libQt|libX|libxcb|libGL|libEGL|libOpenGL|libicu'
 
 # The README's pictures of both windows, taken under Xvfb; the main window
 # also at 120 dots per inch.
 screenshots: build
-	cmake --build $(BUILD) --target screenshots
+	cmake --build --preset dev --target screenshots
 	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
 
-package: build
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGE_CHECK_TOOLS)"
+package: build $(STAMPS)/check-deps
 	rm -rf $(BUILD)/package
 	cd $(BUILD) && cpack
 	packaging/check-package.sh $(BUILD)/bin/quellbit-cli $(BUILD)/package/*.deb
 
-# New inputs go to $(FUZZ_BUILD)/corpus; the seeds are the shipped bitmaps and
-# data files and every earlier finding in tests/data/fuzz/. A crash stops the
-# run and leaves its input in $(FUZZ_BUILD)/artifacts.
-fuzz: deps
-	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLBIT_FUZZ=ON \
-	  -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_BUILD) --target fuzz_header fuzz_intake fuzz_datafile
-	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in header intake datafile; do \
-	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
-	  case $$t in datafile) seeds=fuzz/corpus/datafile;; *) seeds="samples tests/data";; esac; \
+# Each fuzzer starts from the shipped pictures and data files and from every
+# earlier finding in tests/data/fuzz/; what it learns stays in
+# $(FUZZ_BUILD)/corpus. A crash stops the run and leaves its input in
+# $(FUZZ_BUILD)/artifacts.
+fuzz: $(STAMPS)/deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz --target $(addprefix fuzz_,$(FUZZERS))
+	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t $$seeds tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	    $(FUZZ_BUILD)/corpus/$$t $$inputs tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
