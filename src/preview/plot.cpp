@@ -35,11 +35,7 @@ constexpr std::array<unsigned char, 256> kCharClass = [] {
     return table;
 }();
 
-// The bit string of one non-empty line, into `bits`, whose storage is reused
-// from line to line: characters 12 to n - 2 (counting from 1), every "H,"
-// removed in one left-to-right pass regardless of case, then every
-// hexadecimal digit replaced by its four binary digits. Other characters pass
-// through unchanged. The caller guarantees line.size() >= 13.
+// decodeLine into `bits`, whose storage is reused from line to line.
 void decodeLineInto(std::string_view line, std::string &bits)
 {
     static constexpr char kNibbles[] = "0000000100100011010001010110011110001001101010111100110111101111";
@@ -85,6 +81,13 @@ constexpr auto kGroupDots = [] {
 }();
 
 } // namespace
+
+std::string decodeLine(std::string_view line)
+{
+    std::string bits;
+    decodeLineInto(line, bits);
+    return bits;
+}
 
 void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height)
 {

@@ -38,6 +38,12 @@ struct PlotState {
 // closing "H;".
 inline constexpr std::size_t kShortestDataLine = 13;
 
+// The bit string of one non-empty line: characters 12 to n - 2 (counting from
+// 1), every "H," removed in one left-to-right pass regardless of case, then
+// every hexadecimal digit replaced by its four binary digits. Other characters
+// pass through unchanged. The caller guarantees line.size() >= 13.
+std::string decodeLine(std::string_view line);
+
 // Plots as many characters of `bits` as fit in the width x height area,
 // starting at the state's position, and leaves the state at the next dot.
 // A last group of fewer than eight characters is not plotted. Characters
