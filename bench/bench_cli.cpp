@@ -1,6 +1,7 @@
 // quellbit-cli as a build pipeline runs it, process start-up included, each
 // against a peer run in the same iterations (counters ours_ms, peer_ms and
-// their ratio; peak_KiB is the most memory quellbit-cli held):
+// their ratio; peak_KiB is the most memory quellbit-cli held, start_ms the
+// median time to start and end a process that does nothing):
 //   one picture: convert against bmptopnm | pbmtoxbm   (target: ratio at most 0.5,
 //                                                        peak at most 6 MiB)
 //   1,000 pictures in one call against file_loop, a minimal C loop doing
@@ -15,6 +16,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -170,6 +172,14 @@ void OnePicture(benchmark::State &state)
                                             pictures.paths()[0]};
     againstPeer(state, {convert}, {{"bmptopnm", pictures.paths()[0]}, {"pbmtoxbm"}}, pictures.folder() + "/out.xbm");
     state.counters["peak_KiB"] = peakKiB(convert);
+    // What starting any process costs on this machine: a small C program
+    // that does nothing (file_loop without pictures).
+    std::vector<double> floor;
+    bool ok = true;
+    for (int i = 0; i < 50; ++i)
+        floor.push_back(secondsOf({{QUELLBIT_FILE_LOOP}}, "/dev/null", ok));
+    std::nth_element(floor.begin(), floor.begin() + 25, floor.end());
+    state.counters["start_ms"] = 1000 * floor[25];
 }
 BENCHMARK(OnePicture)->UseManualTime()->Unit(benchmark::kMillisecond);
 

@@ -233,6 +233,22 @@ TEST_CASE(commands)
     }
 }
 
+// A data file that is a link to another picture's data file of the same
+// call is that data file: not written twice, the link left as it is.
+TEST_CASE(dataFileThroughALink)
+{
+    TempFolder dir;
+    makeFiles(dir);
+    REQUIRE(::symlink("lcd_x.txt", dir.file("lcd_good.txt").c_str()) == 0);
+    const Run run = cli(dir, {"convert", "x.bmp", "good.bmp"});
+    CHECK_EQ(run.status, 3);
+    CHECK_EQ(run.err, "good.bmp: not converted: its data file ./lcd_good.txt is also the data file of x.bmp, converted "
+                      "before it in this call\n");
+    struct stat link {};
+    CHECK(::lstat(dir.file("lcd_good.txt").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+    CHECK_EQ(made(dir), "lcd_good.txt lcd_x.txt");
+}
+
 // A data file drawn as a bitmap (chosen by the name's extension, in any
 // case) converts back to itself, byte for byte.
 TEST_CASE(renderToBitmapAndBack)
