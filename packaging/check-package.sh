@@ -234,7 +234,8 @@ for command in '' "${commands[@]}"; do
     offered=" $(complete_line "quellbit-cli ${command:+$command }--") "
     for option in $("$cli" $command --help | grep -oE '^ +(-[A-Za-z0-9], ?)?--[a-z][a-z0-9-]*' | grep -oE -- '--[a-z][a-z0-9-]*'); do
         options=$((options + 1))
-        [[ $offered == *" $option "* ]] || missing+=("quellbit-cli ${command:+$command }$option")
+        # An option that takes a value is offered as "--output=".
+        [[ $offered == *" $option "* || $offered == *" $option= "* ]] || missing+=("quellbit-cli ${command:+$command }$option")
     done
 done
 if [ $options -eq 0 ]; then
