@@ -8,7 +8,7 @@ SHELL := /bin/bash
 
 PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file
+            dpkg-dev file libpng-dev imagemagick
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
