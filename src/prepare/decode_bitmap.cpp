@@ -219,15 +219,15 @@ void decodeUncompressed(std::span<const std::uint8_t> bytes, const std::string &
     Channel alpha(layout.masks[3]);
     // An alpha mask over pixels whose alpha is 0 everywhere: written by a
     // program that did not fill it in. The picture is opaque.
+    auto pixelAt = [&](std::int32_t stored, std::size_t x) {
+        const std::size_t at = layout.pixelAt + static_cast<std::size_t>(stored) * layout.rowBytes;
+        return bits == 16 ? get16(bytes, at + 2 * x) : get32(bytes, at + 4 * x);
+    };
     if (bits > 8 && alpha.mask != 0) {
         bool anyAlpha = false;
-        for (std::int32_t r = 0; r < layout.height && !anyAlpha; ++r) {
-            const std::uint8_t *p = bytes.data() + layout.pixelAt + static_cast<std::size_t>(r) * layout.rowBytes;
+        for (std::int32_t r = 0; r < layout.height && !anyAlpha; ++r)
             for (std::size_t x = 0; x < width && !anyAlpha; ++x)
-                anyAlpha = (bits == 16 ? get16(bytes, static_cast<std::size_t>(p - bytes.data()) + 2 * x)
-                                       : get32(bytes, static_cast<std::size_t>(p - bytes.data()) + 4 * x))
-                               & alpha.mask;
-        }
+                anyAlpha = (pixelAt(r, x) & alpha.mask) != 0;
         if (!anyAlpha)
             alpha = Channel();
     }
@@ -262,9 +262,8 @@ void decodeUncompressed(std::span<const std::uint8_t> bytes, const std::string &
                 *o++ = p[0];
             }
         } else {
-            const std::size_t step = static_cast<std::size_t>(bits / 8);
             for (std::size_t x = 0; x < width; ++x) {
-                const std::uint32_t pixel = bits == 16 ? get16(bytes, rowAt + step * x) : get32(bytes, rowAt + step * x);
+                const std::uint32_t pixel = pixelAt(r, x);
                 *o++ = red(pixel);
                 *o++ = green(pixel);
                 *o++ = blue(pixel);
