@@ -287,11 +287,14 @@ void decodeRunLength(std::span<const std::uint8_t> bytes, const std::string &nam
     std::vector<std::uint8_t> out(width * 4, 0); // RGBA, alpha 0 until set
     std::int32_t stored = 0;
     std::size_t x = 0;
+    bool blank = true;
 
     auto emit = [&]() {
         if (stored < layout.height)
             rows.row(shownRow(layout, stored), Samples::Rgba, out);
-        std::fill(out.begin(), out.end(), 0);
+        if (!blank)
+            std::fill(out.begin(), out.end(), 0);
+        blank = true;
         ++stored;
     };
     auto put = [&](unsigned index) {
@@ -304,6 +307,7 @@ void decodeRunLength(std::span<const std::uint8_t> bytes, const std::string &nam
             o[1] = entry[1];
             o[2] = entry[2];
             o[3] = 255;
+            blank = false;
         }
         ++x;
     };

@@ -44,9 +44,11 @@ public:
 };
 
 // The largest picture prepare takes: each side at most 1,048,576 pixels
-// and at most 1,073,741,824 pixels in all (a 32,768 x 32,768 picture).
+// and at most 268,435,456 pixels in all (a 16,384 x 16,384 picture), which
+// any picture meant for a small display is far below; the limit bounds the
+// time a few bytes of compressed data can cost.
 inline constexpr std::int64_t kLargestSide = std::int64_t {1} << 20;
-inline constexpr std::int64_t kLargestArea = std::int64_t {1} << 30;
+inline constexpr std::int64_t kLargestArea = std::int64_t {1} << 28;
 
 // Throws Failure naming `name` for an empty picture or one larger than the
 // limits above.

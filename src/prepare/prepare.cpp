@@ -17,7 +17,7 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const std::string
     if (width > kLargestSide || height > kLargestSide || width * height > kLargestArea)
         throw Failure(name, "a picture of " + std::to_string(width) + " x " + std::to_string(height)
                                 + " pixels is more than prepare takes (at most 1,048,576 pixels on a side "
-                                  "and 1,073,741,824 in all)");
+                                  "and 268,435,456 in all)");
 }
 
 void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
