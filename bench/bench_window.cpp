@@ -28,7 +28,7 @@ Scene &scene()
         Scene made;
         testbmp::Layout layout;
         layout.pixel = [](int x, int y) { return (x * 7 + y * 3) % 5 == 0 ? 1 : 0; };
-        testbmp::save(made.dir.path() + "/bench.bmp", testbmp::build(layout));
+        testbmp::save((made.dir.path() + "/bench.bmp").toStdString(), testbmp::build(layout));
         made.window = std::make_unique<quellbit::Form1>();
         made.window->Form_Load();
         (void)QTest::qWaitForWindowExposed(made.window.get());

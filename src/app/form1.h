@@ -10,6 +10,7 @@
 // file in form1_intake.cpp and the Convert command in form1_convert.cpp.
 
 #include "app/form2.h"
+#include "convert/scan.h"
 #include "intake/bitmap_header.h"
 #include "widgets/dir_list.h"
 #include "widgets/drive_list.h"
@@ -102,6 +103,10 @@ public:
     // The first two palette entries of the last 1-bit bitmap read.
     RGBQUAD Palette0;
     RGBQUAD Palette1;
+    // The accepted picture as decoded from the file, 240 x 128 colour values:
+    // what PreviewPic shows and what Convert scans. Empty (0 x 0) when no
+    // picture is shown.
+    PixelRaster Picture {0, 0};
     // "F": no successful conversion of the current picture; "S": the last
     // conversion wrote the whole file. Empty until first set.
     QString ConvertStatus;

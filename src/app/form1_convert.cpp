@@ -1,6 +1,6 @@
-// The Convert command: the scan of the picture shown in PreviewPic into the
-// LCD data file at OutFilePath, with the progress read-out repainted at once
-// at every percent step.
+// The Convert command: the scan of the picture shown in PreviewPic (the
+// decoded picture it was made from) into the LCD data file at OutFilePath,
+// with the progress read-out repainted at once at every percent step.
 
 #include "app/failure_report.h"
 #include "app/form1.h"
@@ -63,7 +63,7 @@ void Form1::Scan_Picture(std::int32_t onColor)
     const std::int32_t height = BmpInfoHeader.biHeight;
     SaveFileSink out(OutFilePath);
     LabelProgress progress(ProgressPer);
-    scanPicture(PictureBoxRaster(*PreviewPic, width, height), onColor, ScanBounds, width, height, out, progress);
+    scanPicture(Picture, onColor, ScanBounds, width, height, out, progress);
     out.commit();
     ProgressPer->setText(QStringLiteral("100"));
     ConvertStatus = QStringLiteral("S");

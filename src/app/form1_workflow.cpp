@@ -69,6 +69,7 @@ void Form1::Show_Result()
 void Form1::ResetButton_Click()
 {
     PreviewPic->removePicture();
+    Picture = PixelRaster(0, 0);
     InverseOption->setEnabled(false);
     NormalOption->setChecked(true);
     PreviewButton->setEnabled(false);

@@ -1,16 +1,17 @@
 #include "cli/cli.h"
 
 #include "common/failure.h"
+#include "common/input_file.h"
 #include "convert/data_file.h"
 #include "imaging/bitmap_image.h"
-#include "intake/bitmap_header.h"
+#include "intake/picture_intake.h"
+#include "intake/picture_report.h"
 #include "preview/plot.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -54,36 +55,6 @@ std::string text(const QString &s)
 std::string nativePath(const QString &path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-QString hexRgb(const RGBQUAD &entry)
-{
-    return QStringLiteral("#%1%2%3")
-        .arg(entry.rgbRed, 2, 16, QLatin1Char('0'))
-        .arg(entry.rgbGreen, 2, 16, QLatin1Char('0'))
-        .arg(entry.rgbBlue, 2, 16, QLatin1Char('0'));
-}
-
-std::string compressionName(std::uint32_t compression)
-{
-    switch (compression) {
-    case 0:
-        return "none";
-    case 1:
-        return "RLE 8-bit";
-    case 2:
-        return "RLE 4-bit";
-    case 3:
-        return "bit fields";
-    case 4:
-        return "JPEG";
-    case 5:
-        return "PNG";
-    case 6:
-        return "alpha bit fields";
-    default:
-        return "unknown";
-    }
 }
 
 // Every dot of the plotted area as the preview would colour it; -1 where no
@@ -228,20 +199,20 @@ int CommandLine::run(const QStringList &arguments)
 
 int CommandLine::preparePicture(const QString &path, bool inverse, Picture &picture)
 {
-    const BitmapHeaders headers = readBitmapHeaders(nativePath(path));
-    const Verdict verdict = judgeHeaders(headers.info);
-    if (verdict != Verdict::Accepted) {
-        reportRejection(path, describePicture(headers.info), describeVerdict(verdict, headers.info));
+    PictureIntake intake = takePicture(nativePath(path));
+    const BitmapHeaders &headers = intake.headers;
+    if (intake.verdict != Verdict::Accepted) {
+        reportRejection(path, describePicture(headers.info), describeVerdict(intake.verdict, headers.info));
         return kExitRejected;
     }
-    picture.image = loadBitmapImage(path);
+    picture.raster = std::move(intake.raster);
     picture.onColor = colorValue(inverse ? headers.palette1 : headers.palette0);
     return kExitOk;
 }
 
 void CommandLine::scan(const Picture &picture, OutputSink &out)
 {
-    const ImageRaster raster(picture.image);
+    const Raster &raster = picture.raster;
     const ScanRange range = setRange(raster.width(), raster.height());
     NullProgress progress;
     scanPicture(raster, picture.onColor, range, raster.width(), raster.height(), out, progress);
@@ -414,14 +385,8 @@ int CommandLine::check(const QStringList &arguments)
         scan(picture, sink);
         expected = std::move(sink.text);
 
-        if (QFileInfo(dataPath).isDir())
-            throw Failure(text(dataPath), "this is a folder, not a data file");
-        QFile file(dataPath);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Failure(text(dataPath), "cannot be opened for reading: " + text(file.errorString()));
-        actual = file.readAll().toStdString();
-        if (file.error() != QFileDevice::NoError)
-            throw Failure(text(dataPath), "cannot be read: " + text(file.errorString()));
+        const std::vector<std::uint8_t> bytes = readWholeFile(nativePath(dataPath));
+        actual.assign(bytes.begin(), bytes.end());
     } catch (const std::exception &e) {
         reportFailure(e.what());
         return kExitBroken;
@@ -452,8 +417,9 @@ int CommandLine::info(const QStringList &arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Shows what a picture's headers say and whether it can be converted, with the reason when\n"
-        "not. Exit 0 accepted, 1 rejected, 3 unreadable."));
+        "Shows what a picture's headers say, where its colour table and pixels lie and whether it can\n"
+        "be converted, with the reason when not. Exit 0 accepted, 1 rejected, 3 unreadable or the\n"
+        "pixels cannot be decoded."));
     parser.addPositionalArgument(QStringLiteral("info"), QStringLiteral("Explain a picture."));
     parser.addPositionalArgument(QStringLiteral("FILE.bmp"), QStringLiteral("The picture."));
     if (const std::optional<int> done = parseCommand(parser, arguments))
@@ -463,51 +429,17 @@ int CommandLine::info(const QStringList &arguments)
         return usageError(QStringLiteral("info: give exactly one picture"), parser.helpText());
     const QString path = files.first();
 
-    BitmapHeaders headers;
+    PictureReport report;
     try {
-        headers = readBitmapHeaders(nativePath(path));
+        report = reportPicture(nativePath(path));
     } catch (const std::exception &e) {
         reportFailure(e.what());
         return kExitBroken;
     }
-    const BITMAPINFOHEADER &h = headers.info;
-    std::string report = "file:           " + text(path) + "\n";
-    report += "size:           " + std::to_string(h.biWidth) + " x " + std::to_string(h.biHeight)
-        + (h.biHeight < 0 ? " (top-down rows)" : " (bottom-up rows)") + "\n";
-    report += "bits per pixel: " + std::to_string(h.biBitCount) + "\n";
-    report += "header size:    " + std::to_string(h.biSize) + " bytes (biSize)\n";
-    report += "planes:         " + std::to_string(h.biPlanes) + "\n";
-    report += "compression:    " + std::to_string(h.biCompression) + " (" + compressionName(h.biCompression)
-        + ")\n";
-    report += "colours used:   " + std::to_string(h.biClrUsed) + " (biClrUsed)\n";
-    if (headers.paletteRead) {
-        report += "palette:        read at byte " + std::to_string(headers.paletteOffset);
-        report += headers.paletteOffset == kFileHeaderSize + h.biSize
-            ? " (after the " + std::to_string(h.biSize) + "-byte header)\n"
-            : std::string(" (biSize is no defined header size: 40-byte layout assumed)\n");
-        report += "  entry 0:      " + std::to_string(colorValue(headers.palette0)) + " ("
-            + text(hexRgb(headers.palette0)) + "), the 1 bits of a Normal conversion\n";
-        report += "  entry 1:      " + std::to_string(colorValue(headers.palette1)) + " ("
-            + text(hexRgb(headers.palette1)) + "), the 1 bits of an Inverse conversion\n";
-    } else {
-        report += "palette:        not read (only a 1-bit picture's palette is)\n";
-    }
-
-    int status = kExitOk;
-    const Verdict verdict = judgeHeaders(h);
-    if (verdict != Verdict::Accepted) {
-        report += "verdict:        rejected: " + describeVerdict(verdict, h) + "\n  " + kLimits + "\n";
-        status = kExitRejected;
-    } else {
-        try {
-            loadBitmapImage(path);
-            report += "verdict:        accepted\n";
-        } catch (const Failure &e) {
-            report += "verdict:        the headers pass, but the pixels cannot be used: " + e.reason() + "\n";
-            status = kExitBroken;
-        }
-    }
-    print(out_, report);
+    const int status = report.status == PictureStatus::Accepted ? kExitOk
+        : report.status == PictureStatus::Rejected               ? kExitRejected
+                                                                 : kExitBroken;
+    print(out_, report.text);
     std::fflush(out_);
     return status;
 }

@@ -7,7 +7,6 @@
 #include "convert/scan.h"
 
 #include <QCommandLineParser>
-#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -37,7 +36,7 @@ public:
 private:
     // An accepted, decoded picture and the colour that becomes the 1 bits.
     struct Picture {
-        QImage image;
+        PixelRaster raster {0, 0};
         std::int32_t onColor = 0;
     };
 
@@ -46,10 +45,10 @@ private:
     int check(const QStringList &arguments);
     int info(const QStringList &arguments);
 
-    // The one conversion routine of convert and check. Reads and judges the
-    // headers; a rejection is reported here and gives kExitRejected, an
-    // accepted picture is decoded into `picture` (kExitOk). Throws Failure
-    // when the file cannot be read or decoded.
+    // The one conversion routine of convert and check: the picture intake.
+    // A rejection is reported here and gives kExitRejected, an accepted
+    // picture is decoded into `picture` (kExitOk). Throws Failure when the
+    // file cannot be read or decoded.
     int preparePicture(const QString &path, bool inverse, Picture &picture);
     static void scan(const Picture &picture, OutputSink &out);
 

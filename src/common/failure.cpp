@@ -16,4 +16,19 @@ Failure::Failure(std::string file, std::string reason)
 {
 }
 
+std::string thousands(std::int64_t value)
+{
+    // The magnitude as unsigned, so that the most negative value has one too.
+    const auto raw = static_cast<std::uint64_t>(value);
+    const std::uint64_t magnitude = value < 0 ? 0 - raw : raw;
+    const std::string digits = std::to_string(magnitude);
+    std::string text = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            text += ',';
+        text += digits[i];
+    }
+    return text;
+}
+
 } // namespace quellbit

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <stdexcept>
 
@@ -19,5 +20,10 @@ private:
     std::string file_;
     std::string reason_;
 };
+
+// A number as the reasons in messages write it: thousands separated by
+// commas from 1,000 on ("4,096", "-2,147,483,648"). Captions and data files
+// keep plain digits.
+std::string thousands(std::int64_t value);
 
 } // namespace quellbit

@@ -64,6 +64,8 @@ public:
     std::int32_t width() const override { return width_; }
     std::int32_t height() const override { return height_; }
     std::span<const std::int32_t> row(std::int32_t y) const override;
+    // Row y to fill in, width() values.
+    std::span<std::int32_t> writableRow(std::int32_t y);
     void set(std::int32_t x, std::int32_t y, std::int32_t color);
 
 private:

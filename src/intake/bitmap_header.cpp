@@ -2,12 +2,6 @@
 
 #include "common/failure.h"
 
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-
 namespace quellbit {
 
 namespace {
@@ -46,28 +40,21 @@ private:
     std::size_t pos_ = 0;
 };
 
-// Longest prefix the header read ever needs: file header, the longest info
-// header and two palette entries.
-constexpr std::size_t kMaxHeaderBytes = kFileHeaderSize + 124 + 8;
-
-std::string byteCount(std::size_t n)
+std::string byteCount(std::uint64_t n)
 {
-    return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+    return thousands(static_cast<std::int64_t>(n)) + (n == 1 ? " byte" : " bytes");
 }
 
 } // namespace
 
-std::size_t paletteOffsetFor(std::uint32_t biSize)
+std::uint64_t paletteOffsetFor(std::uint32_t biSize)
 {
-    switch (biSize) {
-    case 40: case 52: case 56: case 64: case 108: case 124:
-        return kFileHeaderSize + biSize;
-    default:
+    if (biSize < kInfoHeaderSize)
         return kFileHeaderSize + kInfoHeaderSize;
-    }
+    return std::uint64_t {kFileHeaderSize} + biSize;
 }
 
-BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName)
+BitmapHeaders parseFixedHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName)
 {
     constexpr std::size_t headerEnd = kFileHeaderSize + kInfoHeaderSize;
     if (bytes.size() < headerEnd)
@@ -93,38 +80,26 @@ BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std:
     h.info.biYPelsPerMeter = in.s32();
     h.info.biClrUsed = in.u32();
     h.info.biClrImportant = in.u32();
+    return h;
+}
 
+BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName)
+{
+    BitmapHeaders h = parseFixedHeaders(bytes, fileName);
     if (h.info.biBitCount == 1) {
         h.paletteOffset = paletteOffsetFor(h.info.biSize);
-        const std::size_t paletteEnd = h.paletteOffset + 8;
+        const std::uint64_t paletteEnd = h.paletteOffset + 8;
         if (bytes.size() < paletteEnd)
             throw Failure(fileName, "the file ends after " + byteCount(bytes.size())
                                         + ", before the end of its two palette entries at byte "
-                                        + std::to_string(paletteEnd));
-        in.seek(h.paletteOffset);
+                                        + thousands(static_cast<std::int64_t>(paletteEnd)));
+        ByteReader in(bytes);
+        in.seek(static_cast<std::size_t>(h.paletteOffset));
         h.palette0 = in.quad();
         h.palette1 = in.quad();
         h.paletteRead = true;
     }
     return h;
-}
-
-BitmapHeaders readBitmapHeaders(const std::string &path)
-{
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw Failure(path, "this is a folder, not a bitmap file");
-
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw Failure(path, std::string("cannot be opened for reading: ") + std::strerror(errno));
-
-    std::array<std::uint8_t, kMaxHeaderBytes> buffer {};
-    file.read(reinterpret_cast<char *>(buffer.data()), buffer.size());
-    if (file.bad())
-        throw Failure(path, std::string("cannot be read: ") + std::strerror(errno));
-    const auto got = static_cast<std::size_t>(file.gcount());
-    return parseBitmapHeaders(std::span(buffer.data(), got), path);
 }
 
 Verdict judgeHeaders(const BITMAPINFOHEADER &info)
@@ -140,8 +115,8 @@ Verdict judgeHeaders(const BITMAPINFOHEADER &info)
 
 std::string describePicture(const BITMAPINFOHEADER &info)
 {
-    std::string text = std::to_string(info.biWidth) + " x " + std::to_string(info.biHeight) + ", "
-        + std::to_string(info.biBitCount) + (info.biBitCount == 1 ? " bit" : " bits");
+    std::string text = thousands(info.biWidth) + " x " + thousands(info.biHeight) + ", "
+        + thousands(info.biBitCount) + (info.biBitCount == 1 ? " bit" : " bits");
     if (info.biHeight < 0)
         text += ", top-down";
     return text;
@@ -153,13 +128,12 @@ std::string describeVerdict(Verdict verdict, const BITMAPINFOHEADER &info)
     case Verdict::Accepted:
         return "accepted";
     case Verdict::WrongHeight:
-        return "height is " + std::to_string(info.biHeight) + ", not "
-            + std::to_string(kPictureHeight)
+        return "height is " + thousands(info.biHeight) + ", not " + thousands(kPictureHeight)
             + (info.biHeight == -kPictureHeight ? " (top-down rows are not accepted)" : "");
     case Verdict::WrongWidth:
-        return "width is " + std::to_string(info.biWidth) + ", not " + std::to_string(kPictureWidth);
+        return "width is " + thousands(info.biWidth) + ", not " + thousands(kPictureWidth);
     case Verdict::WrongBitCount:
-        return "bit count is " + std::to_string(info.biBitCount) + ", not 1";
+        return "bit count is " + thousands(info.biBitCount) + ", not 1";
     }
     return {};
 }

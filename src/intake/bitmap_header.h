@@ -1,8 +1,8 @@
 #pragma once
 
-// Reading and judging the fixed headers of a Windows bitmap file. This is the
-// only place where a bitmap is read as bytes; the pixels themselves are
-// decoded by the picture box (see imaging/bitmap_image.h).
+// Reading and judging the fixed headers of a Windows bitmap file. The bytes
+// come from the picture intake (picture_intake.h), which reads the file once
+// and decodes the pixels from the same bytes.
 
 #include <cstdint>
 #include <span>
@@ -66,27 +66,31 @@ struct BitmapHeaders {
     BITMAPFILEHEADER file;
     BITMAPINFOHEADER info;
     bool paletteRead = false; // only a 1-bit file has its palette read
-    std::size_t paletteOffset = 0;
+    std::uint64_t paletteOffset = 0;
     RGBQUAD palette0;
     RGBQUAD palette1;
 };
 
-// Where the two palette entries of a 1-bit file start. They follow the info
-// header, whose real length is biSize for every defined header size (40, 52,
-// 56, 64, 108, 124: longer headers carry colour masks and colour-space data
-// before the palette). For any other biSize the 40-byte layout is assumed.
-std::size_t paletteOffsetFor(std::uint32_t biSize);
+// Where the colour table of a 1-bit file starts, and with it Palette0 and
+// Palette1: straight after the info header, whose length is biSize (longer
+// headers carry colour masks and colour-space data before the table), at
+// 14 + biSize for every biSize of 40 or more; 14 + 4,294,967,295 is
+// 4,294,967,309, never a wrapped-around small number. A biSize under 40 is
+// no info header a decoder can use; the header read then takes the entries
+// from byte 54, after the 40 bytes it has read.
+std::uint64_t paletteOffsetFor(std::uint32_t biSize);
+
+// The two fixed headers as they stand at the start of `bytes`, without the
+// palette. Throws Failure naming `fileName` when the bytes end before the
+// 54 header bytes.
+BitmapHeaders parseFixedHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName);
 
 // The headers as they stand at the start of `bytes` (the beginning of the
-// file named `fileName`, used only in messages). Throws Failure when the
+// file named `fileName`, used only in messages), and for a 1-bit file the
+// two palette entries at paletteOffsetFor(biSize). Throws Failure when the
 // bytes end before the 54 header bytes or, for a 1-bit file, before the end
 // of the second palette entry.
 BitmapHeaders parseBitmapHeaders(std::span<const std::uint8_t> bytes, const std::string &fileName);
-
-// Opens `path` for reading, reads the headers (and for a 1-bit file the two
-// palette entries) and closes it. Throws Failure when the file cannot be
-// opened or is too short.
-BitmapHeaders readBitmapHeaders(const std::string &path);
 
 // The acceptance test, in this order, each an exact equality: height 128,
 // width 240, bit count 1. The first that fails rejects the file.

@@ -4,6 +4,15 @@
 // the file is read once (a regular file, without blocking, at most 64 MiB),
 // its headers are judged, and an accepted picture is decoded from those same
 // bytes. Nothing opens the file a second time.
+//
+// The decoder takes what a one-bit picture is: uncompressed, rows stored
+// bottom-up (an accepted picture has biHeight 128), each row (width + 31) /
+// 32 * 4 bytes. The colour table starts at 14 + biSize and holds biClrUsed
+// entries (2 when it is 0); entries 0 and 1 give the two colours, any
+// further ones are read past. The pixel data starts at bfOffBits, or right
+// after the table when that is 0. Each pixel is the colour value of its
+// table entry. The signature and biPlanes are not judged, as the acceptance
+// test does not judge them.
 
 #include "convert/scan.h"
 #include "intake/bitmap_header.h"
@@ -33,5 +42,24 @@ PictureIntake takePicture(const std::string &path);
 // The same for the bytes of a whole file already in memory; `name` is used
 // in messages.
 PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name);
+
+// Where the decoder looks for the parts of a one-bit picture, in file
+// offsets of 64 bits: no header value makes them wrap around.
+struct PictureLayout {
+    std::uint64_t tableOffset = 0; // 14 + biSize (54 for a biSize under 40)
+    std::uint64_t tableEntries = 0; // biClrUsed, 2 when it is 0
+    std::uint64_t tableEnd = 0; // tableOffset + 4 * tableEntries
+    std::uint64_t pixelOffset = 0; // bfOffBits, tableEnd when it is 0
+    std::uint64_t rowBytes = 0; // (|biWidth| + 31) / 32 * 4
+    std::uint64_t rows = 0; // |biHeight|
+    std::uint64_t pixelBytes = 0; // rowBytes * rows
+};
+
+PictureLayout pictureLayout(const BitmapHeaders &headers);
+
+// The name of a biCompression value: "none", "RLE8", "RLE4", "bit fields",
+// "JPEG", "PNG", "alpha bit fields", "CMYK", "CMYK RLE8", "CMYK RLE4",
+// "unknown".
+std::string compressionName(std::uint32_t compression);
 
 } // namespace quellbit

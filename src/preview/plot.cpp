@@ -2,14 +2,14 @@
 
 #include "common/checked.h"
 #include "common/failure.h"
+#include "common/input_file.h"
 
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <istream>
 
 namespace quellbit {
 
@@ -158,23 +158,14 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
     flush();
 }
 
-void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height)
-{
-    surface.clear();
-    state = PlotState {};
+namespace {
 
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw Failure(path, "this is a folder, not a data file");
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        throw Failure(path, std::string("cannot be opened for reading: ") + std::strerror(errno));
-
-    plotDataStream(file, path, state, surface, width, height);
-}
-
-void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
-                    std::int32_t width, std::int32_t height)
+// Plots the data file handed out by `read` a block at a time (`read` fills
+// the buffer it is given and returns how much it filled; 0 at the end). A
+// line is held whole only when it runs across two blocks.
+template <typename ReadBlock>
+void plotBlocks(ReadBlock read, const std::string &name, PlotState &state, Surface &surface, std::int32_t width,
+                std::int32_t height)
 {
     std::string pending; // the start of a line that goes on in the next block
     std::string bits;
@@ -185,16 +176,17 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
         if (line.empty())
             return;
         if (line.size() < kShortestDataLine)
-            throw Failure(name, "line " + std::to_string(lineNumber) + " has " + std::to_string(line.size())
+            throw Failure(name, "line " + thousands(lineNumber) + " has " + std::to_string(line.size())
                                     + " characters, too few for a data line (at least 13)");
         decodeLineInto(line, bits);
         plotBits(bits, state, surface, width, height);
     };
 
     std::array<char, 16 * 1024> buffer;
-    while (in) {
-        in.read(buffer.data(), buffer.size());
-        const auto got = static_cast<std::size_t>(in.gcount());
+    for (;;) {
+        const std::size_t got = read(std::span<char>(buffer));
+        if (got == 0)
+            break;
         const char *const begin = buffer.data();
         const char *const stop = begin + got;
         const char *p = begin;
@@ -219,7 +211,7 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
             const char *end = std::min(nextCr, nextLf);
             const auto length = static_cast<std::size_t>(end - p);
             if (pending.size() + length > kLongestLine)
-                throw Failure(name, "line " + std::to_string(lineNumber + 1)
+                throw Failure(name, "line " + thousands(lineNumber + 1)
                                         + " is over a million characters long; this is no data file");
             if (end == stop) {
                 pending.append(p, length); // the line goes on in the next block
@@ -236,10 +228,31 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
             p = end + 1;
         }
     }
-    if (in.bad())
-        throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
     if (!pending.empty())
         endLine(pending);
+}
+
+} // namespace
+
+void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height)
+{
+    surface.clear();
+    state = PlotState {};
+
+    InputFile file(path);
+    plotBlocks([&file](std::span<char> block) { return file.read(block); }, path, state, surface, width, height);
+}
+
+void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
+                    std::int32_t width, std::int32_t height)
+{
+    auto read = [&in, &name](std::span<char> block) {
+        in.read(block.data(), static_cast<std::streamsize>(block.size()));
+        if (in.bad())
+            throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
+        return static_cast<std::size_t>(in.gcount());
+    };
+    plotBlocks(read, name, state, surface, width, height);
 }
 
 } // namespace quellbit

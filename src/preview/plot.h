@@ -51,14 +51,17 @@ std::string decodeLine(std::string_view line);
 void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
 // Clears the surface, starts at (0, 0) and plots every non-empty line of the
-// data file at `path` in order. Lines end at CR LF, LF or CR. Throws Failure
-// naming the file when it cannot be opened or read, and naming the line when
-// a line is too short to decode or unreasonably long; the dots plotted before
-// stay.
+// data file at `path` in order. Lines end at CR LF, LF or CR. The file is
+// read as an InputFile (a regular file, without blocking, at most 64 MiB)
+// and a block at a time, never held whole. Throws Failure naming the file
+// when it cannot be opened or read, and naming the line when a line is too
+// short to decode or over a million characters long; the dots plotted
+// before stay.
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
-// The reading loop of loadPreview over an open stream; `name` is used in
-// messages. The surface is not cleared and the state not reset here.
+// The reading loop of loadPreview over a stream (data file text held in
+// memory); `name` is used in messages. The surface is not cleared and the
+// state not reset here.
 void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
                     std::int32_t width, std::int32_t height);
 

@@ -1,6 +1,5 @@
 #include "widgets/picture_box.h"
 
-#include "common/failure.h"
 #include "imaging/bitmap_image.h"
 
 #include <QPainter>
@@ -38,9 +37,8 @@ void PictureBox::resetImage()
     image_ = fresh;
 }
 
-void PictureBox::loadPicture(const QString &path)
+void PictureBox::loadPicture(const QImage &picture)
 {
-    const QImage picture = loadBitmapImage(path);
     hasPicture_ = true;
     fitImage();
     image_.fill(background());
@@ -104,22 +102,6 @@ void PictureBox::resizeEvent(QResizeEvent *event)
 {
     QFrame::resizeEvent(event);
     resetImage();
-}
-
-PictureBoxRaster::PictureBoxRaster(const PictureBox &box, std::int32_t width, std::int32_t height)
-    : box_(box), width_(width), height_(height), row_(static_cast<std::size_t>(std::max(width, 0)))
-{
-}
-
-std::span<const std::int32_t> PictureBoxRaster::row(std::int32_t y) const
-{
-    const QImage &image = box_.image();
-    if (y < 0 || y >= image.height())
-        throw Failure({}, "the picture box has no row " + std::to_string(y));
-    const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-    for (std::size_t x = 0; x < row_.size(); ++x)
-        row_[x] = static_cast<int>(x) < image.width() ? colorValue(line[x]) : -1;
-    return row_;
 }
 
 } // namespace quellbit

@@ -2,11 +2,10 @@
 
 // A picture box: a sunken two-pixel border around a retained image that is
 // addressed in pixels of the inner area, (0, 0) at the top left. It can show a
-// bitmap at its natural size, be cleared, and have single pixels read and
+// picture at its natural size, be cleared, and have single pixels read and
 // set; it repaints from the retained image on demand, so what it shows
 // survives being covered.
 
-#include "convert/scan.h"
 #include "preview/plot.h"
 
 #include <QFrame>
@@ -21,10 +20,9 @@ public:
 
     explicit PictureBox(QWidget *parent = nullptr);
 
-    // Shows the bitmap file at `path` at its natural size, its top-left pixel
-    // at the top left of the inner area. Throws Failure naming the file when
-    // it cannot be loaded; the box then keeps what it showed.
-    void loadPicture(const QString &path);
+    // Shows `picture` (a decoded picture, see imaging/raster_image.h) at its
+    // natural size, its top-left pixel at the top left of the inner area.
+    void loadPicture(const QImage &picture);
     // Removes the picture: the box shows its background only.
     void removePicture();
     bool hasPicture() const { return hasPicture_; }
@@ -53,22 +51,6 @@ private:
 
     QImage image_;
     bool hasPicture_ = false;
-};
-
-// The picture shown in a picture box, as the core's raster: 240 x 128 colour
-// values read from the retained image (the picture as shown).
-class PictureBoxRaster final : public Raster {
-public:
-    PictureBoxRaster(const PictureBox &box, std::int32_t width, std::int32_t height);
-    std::int32_t width() const override { return width_; }
-    std::int32_t height() const override { return height_; }
-    std::span<const std::int32_t> row(std::int32_t y) const override;
-
-private:
-    const PictureBox &box_;
-    std::int32_t width_;
-    std::int32_t height_;
-    mutable std::vector<std::int32_t> row_;
 };
 
 } // namespace quellbit

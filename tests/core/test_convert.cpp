@@ -1,17 +1,20 @@
 // A picture to its data file and back: the naming rule, the scan into lines
-// (bit order, layout, progress, overflow) and reading a data file into dots.
+// (bit order, layout, progress, overflow) and reading a data file into dots,
+// with the files a data file reader must refuse.
 
 #include "common/failure.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "preview/plot.h"
-#include "support/bmp_writer.h"
+#include "support/check.h"
+#include "support/hostile_files.h"
+#include "support/files.h"
 
-#include <QTemporaryDir>
-#include <QtTest>
+#include <unistd.h>
 
 #include <numeric>
 #include <random>
+#include <stdexcept>
 #include <vector>
 
 using namespace quellbit;
@@ -21,13 +24,21 @@ namespace {
 constexpr std::int32_t kOn = 0x000000;
 constexpr std::int32_t kOff = 0xFFFFFF;
 constexpr std::int32_t kBackground = 0x0000FF;
-const QByteArray kAllSet = "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n";
-const QByteArray kAllClear = "        DB 00H,00H,00H,00H,00H,00H,00H,00H;\r\n";
+const std::string kAllSet = "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n";
+const std::string kAllClear = "        DB 00H,00H,00H,00H,00H,00H,00H,00H;\r\n";
+
+std::string repeated(const std::string &text, int times)
+{
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
 
 // Item k (from 0) of the stream as written in the text: line k / 8, item k % 8.
-QString item(const std::string &text, int k)
+std::string item(const std::string &text, int k)
 {
-    return QString::fromStdString(text.substr(std::size_t(k / 8 * 45 + 11 + k % 8 * 4), 2));
+    return text.substr(std::size_t(k / 8 * 45 + 11 + k % 8 * 4), 2);
 }
 
 // Notes the lines written so far at each progress step.
@@ -52,168 +63,176 @@ struct RecordingSurface final : Surface {
         std::copy(colors.begin(), colors.end(), dots.begin() + y * 240 + x);
     }
     std::vector<std::int32_t> dots = std::vector<std::int32_t>(240 * 128, -1);
-    QString path;
-    QString failure; // what a Failure said
+    std::string failure; // the reason a Failure gave, after the file's name
 };
 
-// Plots a data file of these bytes.
-RecordingSurface plotFile(const QByteArray &bytes)
+// Plots the data file put in place as `file`.
+RecordingSurface plotFile(const testbmp::HostileCase &file)
 {
-    static QTemporaryDir dir;
+    testbmp::TempFolder dir;
+    const std::string path = dir.file("lcd_test.txt");
     RecordingSurface surface;
-    surface.path = dir.filePath("lcd_test.txt");
-    if (!testbmp::save(surface.path, bytes))
-        qFatal("cannot write %s", qPrintable(surface.path));
+    if (!testbmp::place(file, path))
+        throw std::runtime_error("cannot make " + path);
     PlotState state {17, 3};
     try {
-        loadPreview(surface.path.toStdString(), state, surface, 240, 128);
+        loadPreview(path, state, surface, 240, 128);
     } catch (const Failure &f) {
-        surface.failure = QString::fromStdString(f.what());
+        surface.failure = f.file() == path ? f.reason() : "another file named: " + f.file();
     }
     return surface;
 }
 
+RecordingSurface plotText(const std::string &content)
+{
+    return plotFile({"", content, testbmp::Outcome::Converted, ""});
+}
+
 } // namespace
 
-class TestConvert : public QObject {
-    Q_OBJECT
+TEST_CASE(naming)
+{
+    struct Row { const char *name, *folder, *picture, *path; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"logo.bmp gives lcd_logo.txt", "/pics", "logo.bmp", "/pics/lcd_logo.txt"},
+             {"LOGO.BMP gives lcd_LOGO.txt", "/pics", "LOGO.BMP", "/pics/lcd_LOGO.txt"},
+             {"every .bmp is replaced", "/pics", "a.bmp.bmp", "/pics/lcd_a.txt.txt"},
+             {"a name without .bmp is kept", "/pics", "picture.dib", "/pics/lcd_picture.dib"},
+             {"an empty name gives lcd_", "/pics", "", "/pics/lcd_"},
+             {"the root folder gives a doubled separator", "/", "logo.bmp", "//lcd_logo.txt"}}) {
+        ROW(row.name);
+        CHECK_EQ(dataFilePath(row.folder, row.picture), std::string(row.path));
+    }
+}
 
-private slots:
-    void naming_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<QString>("picture");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("logo.bmp gives lcd_logo.txt") << "/pics" << "logo.bmp" << "/pics/lcd_logo.txt";
-        QTest::newRow("LOGO.BMP gives lcd_LOGO.txt") << "/pics" << "LOGO.BMP" << "/pics/lcd_LOGO.txt";
-        QTest::newRow("every .bmp is replaced") << "/pics" << "a.bmp.bmp" << "/pics/lcd_a.txt.txt";
-        QTest::newRow("a name without .bmp is kept") << "/pics" << "picture.dib" << "/pics/lcd_picture.dib";
-        QTest::newRow("an empty name gives lcd_") << "/pics" << "" << "/pics/lcd_";
-        QTest::newRow("the root folder gives a doubled separator") << "/" << "logo.bmp" << "//lcd_logo.txt";
-    }
-    void naming()
-    {
-        QFETCH(QString, folder);
-        QFETCH(QString, picture);
-        QFETCH(QString, path);
-        QCOMPARE(QString::fromStdString(dataFilePath(folder.toStdString(), picture.toStdString())), path);
-    }
-
-    void scan_data()
-    {
-        QTest::addColumn<int>("fill");
-        QTest::addColumn<int>("x"); // the one dot of the other colour; -1: none
-        QTest::addColumn<int>("y");
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("every dot on gives FFH throughout") << kOn << -1 << 0 << -1 << "";
-        QTest::newRow("no dot on gives 00H throughout") << kOff << -1 << 0 << -1 << "";
-        QTest::newRow("leftmost dot is bit 0 of byte 0") << kOff << 0 << 0 << 0 << "01";
-        QTest::newRow("rightmost dot is bit 7 of byte 29") << kOff << 239 << 0 << 29 << "80";
-        QTest::newRow("second row starts at bit 0 of byte 30") << kOff << 0 << 1 << 30 << "01";
-        QTest::newRow("bottom-right dot is bit 7 of the last byte") << kOff << 239 << 127 << 3839 << "80";
-    }
-    void scan()
-    {
-        QFETCH(int, fill);
-        QFETCH(int, x);
-        QFETCH(int, y);
-        QFETCH(int, byte);
-        QFETCH(QString, value);
-        PixelRaster raster(240, 128, fill);
-        if (x >= 0) {
-            raster.set(x, y, kOn);
-            raster.set((x + 120) % 240, y, 0x123456); // neither palette colour: off
+TEST_CASE(scan)
+{
+    struct Row { const char *name; std::int32_t fill; int x, y, byte; const char *value; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"every dot on gives FFH throughout", kOn, -1, 0, -1, ""},
+             {"no dot on gives 00H throughout", kOff, -1, 0, -1, ""},
+             {"leftmost dot is bit 0 of byte 0", kOff, 0, 0, 0, "01"},
+             {"rightmost dot is bit 7 of byte 29", kOff, 239, 0, 29, "80"},
+             {"second row starts at bit 0 of byte 30", kOff, 0, 1, 30, "01"},
+             {"bottom-right dot is bit 7 of the last byte", kOff, 239, 127, 3839, "80"}}) {
+        ROW(row.name);
+        PixelRaster raster(240, 128, row.fill);
+        if (row.x >= 0) {
+            raster.set(row.x, row.y, kOn);
+            raster.set((row.x + 120) % 240, row.y, 0x123456); // neither palette colour: off
         }
         const std::string text = convertToText(raster, kOn);
-        QCOMPARE(text.size(), std::size_t(21600));
+        if (!CHECK_EQ(text.size(), std::size_t(21600)))
+            continue;
         for (int k = 0; k < 3840; ++k)
-            QCOMPARE(item(text, k), k == byte ? value : fill == kOn ? "FF" : "00");
+            if (!CHECK_EQ(item(text, k), std::string(k == row.byte ? row.value : row.fill == kOn ? "FF" : "00")))
+                break;
     }
+}
 
-    void firstLineExactly()
-    {
-        PixelRaster raster(240, 128, kOff);
-        for (int x : {0, 15, 16, 17, 18, 19, 20, 21, 22, 23, 32, 33, 34, 35, 44, 45, 46, 47, 50, 51, 52, 53,
-                      56, 58, 61, 63})
-            raster.set(x, 0, kOn);
-        QCOMPARE(QByteArray::fromStdString(convertToText(raster, kOn).substr(0, 90)),
-                 "        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;\r\n" + kAllClear);
-        // Inverse: the other colour on, each byte complemented.
-        QCOMPARE(QByteArray::fromStdString(convertToText(raster, kOff).substr(0, 90)),
-                 "        DB FEH,7FH,00H,FFH,F0H,0FH,C3H,5AH;\r\n" + kAllSet);
-    }
+TEST_CASE(firstLineExactly)
+{
+    PixelRaster raster(240, 128, kOff);
+    for (int x : {0, 15, 16, 17, 18, 19, 20, 21, 22, 23, 32, 33, 34, 35, 44, 45, 46, 47, 50, 51, 52, 53, 56, 58, 61, 63})
+        raster.set(x, 0, kOn);
+    CHECK_EQ(convertToText(raster, kOn).substr(0, 90), "        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;\r\n" + kAllClear);
+    // Inverse: the other colour on, each byte complemented.
+    CHECK_EQ(convertToText(raster, kOff).substr(0, 90), "        DB FEH,7FH,00H,FFH,F0H,0FH,C3H,5AH;\r\n" + kAllSet);
+}
 
-    void progressSteps()
-    {
-        RecordingSinks sinks;
-        scanPicture(PixelRaster(240, 128, kOn), kOn, setRange(240, 128), 240, 128, sinks, sinks);
-        std::vector<int> expected(100);
-        std::iota(expected.begin(), expected.end(), 1);
-        QCOMPARE(sinks.steps, expected);
-        // Step n arrives after pixel 307 n, when (307 n) / 64 whole lines are written.
-        QCOMPARE(sinks.linesAtStep[0], 4);    // pixel 307
-        QCOMPARE(sinks.linesAtStep[99], 479); // pixel 30,700
-    }
+TEST_CASE(progressSteps)
+{
+    RecordingSinks sinks;
+    scanPicture(PixelRaster(240, 128, kOn), kOn, setRange(240, 128), 240, 128, sinks, sinks);
+    std::vector<int> expected(100);
+    std::iota(expected.begin(), expected.end(), 1);
+    REQUIRE(sinks.steps == expected);
+    // Step n arrives after pixel 307 n, when (307 n) / 64 whole lines are written.
+    CHECK_EQ(sinks.linesAtStep[0], 4);    // pixel 307
+    CHECK_EQ(sinks.linesAtStep[99], 479); // pixel 30,700
+}
 
-    void overflow()
-    {
-        QVERIFY_THROWS_EXCEPTION(Failure, setRange(40000, 128));
-        QVERIFY_THROWS_EXCEPTION(Failure, setRange(240, 40000));
-        RecordingSinks sinks;
-        const PixelRaster raster(8, 1);
-        QVERIFY_THROWS_EXCEPTION(Failure, scanPicture(raster, kOn, {0, 7, 0, 0}, 50000, 50000, sinks, sinks));
-    }
-
-    void plot_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("dots");    // from (0, 0) on: 1 on, 0 off; every dot after is background
-        QTest::addColumn<QString>("failure"); // how the message goes on after the file name
-        const QString full(240 * 128, '1'), two(128, '1');
-        const QString example = "1000000000000001111111110000000011110000000011110011110010100101";
-        QTest::newRow("the example line, bit 0 of each byte leftmost")
-            << QByteArray("        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;") << example << "";
-        QTest::newRow("lower-case digits and h, plot alike")
-            << QByteArray("        DB 01h,80h,ffh,00h,0fh,f0h,3ch,a5h;") << example << "";
-        QTest::newRow("a single-digit item shifts the rest")
-            << QByteArray("        DB FH,01H,80H;") << "0000111100011000" << "";
-        QTest::newRow("13 characters plot nothing") << "        DB H;\r\n" + kAllSet << two.left(64) << "";
-        QTest::newRow("a partial group is dropped, the next line continues")
-            << QByteArray("        DB 01H,8H;\r\n        DB A5H;\r\n") << "1000000010100101" << "";
-        QTest::newRow("lines beyond 480 are ignored") << kAllSet.repeated(480) + kAllClear << full << "";
-        QTest::newRow("empty lines are skipped") << "\r\n\r\n" + kAllSet + "\r\n" + kAllSet << two << "";
-        QTest::newRow("LF and CR line ends")
-            << kAllSet.left(43) + '\n' + kAllSet.left(43) + '\r' + kAllClear << two + QString(64, '0') << "";
-        QTest::newRow("no line end after the last line") << kAllSet + kAllSet.left(43) << two << "";
-        // Five leading LFs put a CR LF across bytes 16383 and 16384.
-        QTest::newRow("CR LF across 16 KiB") << QByteArray(5, '\n') + kAllSet.repeated(480) << full << "";
-        QTest::newRow("a short line fails naming file and line, earlier dots stay")
-            << kAllSet + "\r\n" + kAllSet + "        DB\r\n" + kAllClear << two << ": line 4 has 10";
-        // A random picture (fixed generator) comes back dot for dot.
-        std::mt19937 random(7);
-        PixelRaster raster(240, 128, 0xFFFFFF);
-        QString dots;
-        for (int i = 0; i < 240 * 128; ++i) {
-            dots += random() % 2 ? '1' : '0';
-            raster.set(i % 240, i / 240, dots.back() == '1' ? 0x336699 : 0xFFFFFF);
+TEST_CASE(overflow)
+{
+    auto fails = [](auto run) {
+        try {
+            run();
+        } catch (const Failure &) {
+            return true;
         }
-        QTest::newRow("round trip of a random picture")
-            << QByteArray::fromStdString(convertToText(raster, 0x336699)) << dots << "";
-    }
-    void plot()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, dots);
-        QFETCH(QString, failure);
-        const RecordingSurface surface = plotFile(content);
-        QCOMPARE(surface.failure.left(surface.path.size() + failure.size()),
-                 failure.isEmpty() ? "" : surface.path + failure);
-        for (int i = 0; i < 240 * 128; ++i)
-            QCOMPARE(surface.dots[std::size_t(i)], i >= dots.size() ? kBackground
-                                                       : dots[i] == '1' ? kDotOnColor : kDotOffColor);
-    }
-};
+        return false;
+    };
+    CHECK(fails([] { setRange(40000, 128); }));
+    CHECK(fails([] { setRange(240, 40000); }));
+    RecordingSinks sinks;
+    const PixelRaster raster(8, 1);
+    CHECK(fails([&] { scanPicture(raster, kOn, {0, 7, 0, 0}, 50000, 50000, sinks, sinks); }));
+}
 
-QTEST_APPLESS_MAIN(TestConvert)
-#include "test_convert.moc"
+TEST_CASE(plot)
+{
+    const std::string full(240 * 128, '1'), two(128, '1');
+    const std::string example = "1000000000000001111111110000000011110000000011110011110010100101";
+    // A random picture (fixed generator) comes back dot for dot.
+    std::mt19937 random(7);
+    PixelRaster raster(240, 128, 0xFFFFFF);
+    std::string dots;
+    for (int i = 0; i < 240 * 128; ++i) {
+        dots += random() % 2 ? '1' : '0';
+        raster.set(i % 240, i / 240, dots.back() == '1' ? 0x336699 : 0xFFFFFF);
+    }
+
+    struct Row { const char *name; std::string content, dots, failure; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"the example line, bit 0 of each byte leftmost", "        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;", example, ""},
+             {"lower-case digits and h, plot alike", "        DB 01h,80h,ffh,00h,0fh,f0h,3ch,a5h;", example, ""},
+             {"a single-digit item shifts the rest", "        DB FH,01H,80H;", "0000111100011000", ""},
+             {"13 characters plot nothing", "        DB H;\r\n" + kAllSet, two.substr(0, 64), ""},
+             {"a partial group is dropped, the next line continues", "        DB 01H,8H;\r\n        DB A5H;\r\n",
+              "1000000010100101", ""},
+             {"lines beyond 480 are ignored", repeated(kAllSet, 480) + kAllClear, full, ""},
+             {"empty lines are skipped", "\r\n\r\n" + kAllSet + "\r\n" + kAllSet, two, ""},
+             {"LF and CR line ends", kAllSet.substr(0, 43) + '\n' + kAllSet.substr(0, 43) + '\r' + kAllClear,
+              two + std::string(64, '0'), ""},
+             {"no line end after the last line", kAllSet + kAllSet.substr(0, 43), two, ""},
+             // Five leading LFs put a CR LF across bytes 16383 and 16384.
+             {"CR LF across 16 KiB", std::string(5, '\n') + repeated(kAllSet, 480), full, ""},
+             {"a short line fails naming file and line, earlier dots stay",
+              kAllSet + "\r\n" + kAllSet + "        DB\r\n" + kAllClear, two,
+              "line 4 has 10 characters, too few for a data line (at least 13)"},
+             {"a line over a million characters is refused, earlier dots stay",
+              kAllSet + "        DB " + std::string(1 << 20, '0') + "H;\r\n", two.substr(0, 64),
+              "line 2 is over a million characters long; this is no data file"},
+             {"round trip of a random picture", convertToText(raster, 0x336699), dots, ""}}) {
+        ROW(row.name);
+        const RecordingSurface surface = plotText(row.content);
+        CHECK_EQ(surface.failure, row.failure);
+        for (std::size_t i = 0; i < 240 * 128; ++i)
+            if (!CHECK_EQ(surface.dots[i], i >= row.dots.size() ? kBackground
+                                               : row.dots[i] == '1' ? kDotOnColor : kDotOffColor))
+                break;
+    }
+}
+
+// What is not a data file is refused before anything is plotted, without
+// waiting for a writer and without reading a byte of what is too large (the
+// refusals themselves are InputFile's, tested with the intake).
+TEST_CASE(dataFileRefusals)
+{
+    using testbmp::Kind;
+    ::alarm(60); // a reader that waits for a writer ends the run here
+    struct Row { const char *name; Kind kind; std::string reason; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"a named pipe", Kind::NamedPipe, "not a regular file (a named pipe)"},
+             {"a device", Kind::Device, "not a regular file (a device)"},
+             {"one byte over 64 MiB", Kind::Oversized,
+              "the file is 67,108,865 bytes long; no file over 67,108,864 bytes (64 MiB) is read"}}) {
+        ROW(row.name);
+        const RecordingSurface surface = plotFile({"", "", testbmp::Outcome::NotRegular, "", row.kind});
+        CHECK_EQ(surface.failure, row.reason);
+        CHECK(surface.dots == std::vector<std::int32_t>(240 * 128, kBackground));
+    }
+    ::alarm(0);
+}
+
+CHECK_MAIN

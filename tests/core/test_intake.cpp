@@ -1,40 +1,36 @@
-// Intake and output: header read and acceptance, real and damaged bitmaps,
-// atomic writing of data files, and the inputs the fuzzers once found.
+// The picture intake: the header read and acceptance test, the decoder over
+// hostile and real files, one read of one buffer, the info report, careful
+// file reading and the inputs the fuzzers once found.
 
 #include "common/failure.h"
+#include "common/input_file.h"
 #include "convert/scan.h"
-#include "imaging/bitmap_image.h"
-#include "intake/bitmap_header.h"
-#include "support/bmp_writer.h"
+#include "intake/picture_intake.h"
+#include "intake/picture_report.h"
+#include "preview/plot.h"
+#include "support/check.h"
+#include "support/hostile_files.h"
+#include "support/files.h"
 
-#include <QDir>
-#include <QTemporaryDir>
-#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include <csignal>
+#include <filesystem>
+#include <limits>
 #include <sstream>
-#include <sys/resource.h>
 
 using namespace quellbit;
-
-Q_DECLARE_METATYPE(quellbit::Verdict)
+using testbmp::Layout;
+using testbmp::Outcome;
 
 namespace {
 
 const testbmp::Rgb kFirst {0x11, 0x22, 0x33, 0x00};
 const testbmp::Rgb kSecond {0xC0, 0xB0, 0xA0, 0xFF};
 
-QByteArray bmp(int width, int height, int bitCount, std::uint32_t infoSize = 40)
+std::span<const std::uint8_t> bytesOf(const std::string &bytes)
 {
-    testbmp::Layout layout {.width = width, .height = height, .bitCount = std::int16_t(bitCount)};
-    layout.infoSize = infoSize;
-    layout.palette = {kFirst, kSecond};
-    return testbmp::build(layout);
-}
-
-std::span<const std::uint8_t> bytesOf(const QByteArray &bytes)
-{
-    return {reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())};
+    return {reinterpret_cast<const std::uint8_t *>(bytes.data()), bytes.size()};
 }
 
 // Item k (from 0) of the stream as written in the text: line k / 8, item k % 8.
@@ -43,196 +39,277 @@ int item(const std::string &text, int k)
     return std::stoi(text.substr(std::size_t(k / 8 * 45 + 11 + k % 8 * 4), 2), nullptr, 16);
 }
 
-QByteArray readAll(const QString &path)
+PictureStatus statusFor(Outcome outcome)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-// Every entry of a folder, hidden temporary files included.
-QStringList entries(const QString &path)
-{
-    return QDir(path).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden | QDir::System);
+    return outcome == Outcome::Converted ? PictureStatus::Accepted
+        : outcome == Outcome::Rejected   ? PictureStatus::Rejected
+                                         : PictureStatus::Broken;
 }
 
 } // namespace
 
-class TestIntake : public QObject {
-    Q_OBJECT
-
-private slots:
-    void header_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<Verdict>("verdict");
-        QTest::addColumn<int>("paletteOffset"); // 0: no palette read; -1: too short, fails
-        using enum Verdict;
-        QTest::newRow("240 x 128 at 1 bit is accepted") << bmp(240, 128, 1) << Accepted << 54;
-        QTest::newRow("top-down rows are rejected") << bmp(240, -128, 1) << WrongHeight << 54;
-        QTest::newRow("width and height swapped are rejected") << bmp(128, 240, 1) << WrongHeight << 54;
-        QTest::newRow("right height, wrong width is rejected") << bmp(320, 128, 1) << WrongWidth << 54;
-        QTest::newRow("other 1-bit size: rejected, palette read") << bmp(320, 240, 1) << WrongHeight << 54;
-        QTest::newRow("4 bits: rejected, no palette read") << bmp(240, 128, 4) << WrongBitCount << 0;
-        QTest::newRow("8 bits: rejected, no palette read") << bmp(240, 128, 8) << WrongBitCount << 0;
-        QTest::newRow("24 bits: rejected, no palette read") << bmp(240, 128, 24) << WrongBitCount << 0;
-        QTest::newRow("108-byte header: palette at 122") << bmp(240, 128, 1, 108) << Accepted << 122;
-        QTest::newRow("124-byte header: palette at 138") << bmp(240, 128, 1, 124) << Accepted << 138;
-        QByteArray undefined = bmp(240, 128, 1);
-        undefined[14] = char(200); // biSize 200
-        QTest::newRow("undefined header size: palette at 54") << undefined << Accepted << 54;
-        QTest::newRow("cut in the info header: fails") << bmp(240, 128, 1).left(53) << Accepted << -1;
-        QTest::newRow("cut in palette entry 2: fails") << bmp(240, 128, 1).left(61) << Accepted << -1;
-        QTest::newRow("long header, cut palette: fails") << bmp(240, 128, 1, 124).left(145) << Accepted << -1;
-        QTest::newRow("8 bits, headers alone: read") << bmp(240, 128, 8).left(54) << WrongBitCount << 0;
-    }
-    void header()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(Verdict, verdict);
-        QFETCH(int, paletteOffset);
+// Every hostile file through the intake, as the window and the command line
+// take it: the outcome, the exact reason, and for a converted picture every
+// pixel in the colour of its table entry. The info report on the same bytes
+// comes to the same verdict.
+TEST_CASE(hostileInput)
+{
+    ::alarm(60); // a named pipe that made the intake wait ends the run here
+    for (const testbmp::HostileCase &c : testbmp::hostileCases()) {
+        ROW(c.name);
+        testbmp::TempFolder dir;
+        const std::string path = dir.file("x.bmp");
+        if (!CHECK(testbmp::place(c, path)))
+            continue;
         try {
-            const BitmapHeaders h = parseBitmapHeaders(bytesOf(bytes), "picture.bmp");
-            QVERIFY2(paletteOffset >= 0, "a file this short was read without complaint");
-            QCOMPARE(judgeHeaders(h.info), verdict);
-            QCOMPARE(h.paletteRead ? int(h.paletteOffset) : 0, paletteOffset);
-            QCOMPARE(colorValue(h.palette0), paletteOffset ? 0x332211 : 0);
-            QCOMPARE(colorValue(h.palette1), paletteOffset ? 0xA0B0C0 : 0);
-        } catch (const Failure &failure) {
-            QVERIFY2(paletteOffset < 0, failure.what());
-            QCOMPARE(failure.file(), std::string("picture.bmp"));
-        }
-    }
-
-    // Expected items worked out by hand from the files' own bytes: rows are
-    // stored bottom row first, 32 bytes each, leftmost dot in the high bit;
-    // item 30 y + g is row y, group g, leftmost dot in bit 0. -1: every item.
-    void bitmap_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<int>("byte");
-        QTest::addColumn<int>("normal");     // the item with the first palette colour on
-        QTest::addColumn<QString>("reason"); // part of the failure's reason; empty: none
-        auto real = [](const char *name) { return readAll(QStringLiteral(QUELLBIT_TEST_DATA "/") + name); };
-        // Palette black, white at 138, pixels at 146. 146 holds 7F: dot 0 black.
-        QTest::newRow("V5 header: bottom-left dot black") << real("gimp_v5_shape.bmp") << 3810 << 0x01 << "";
-        // Palette black, white at 122. 130 + 52 * 32 + 4 holds 15: dots 32, 33, 34, 36, 38 black.
-        QTest::newRow("V4 header: row 75 group 4") << real("imv4_text.bmp") << 2254 << 0x57 << "";
-        // Palette black, white with reserved byte FF; every stored byte AA.
-        QTest::newRow("40-byte header, reserved FF") << real("pil_vstripes.bmp") << -1 << 0xAA << "";
-        // One palette entry (white): the second entry read is pixel bytes.
-        QTest::newRow("one-entry palette: every dot on") << real("gimp_v5_blank.bmp") << -1 << 0xFF << "";
-        // White first, so colours and indices differ; dot 3 has the other colour.
-        testbmp::Layout other {.palette = {testbmp::kWhite, {0x12, 0x34, 0x56, 0}}, .signature = {'X', 'Y'}};
-        other.pixel = [](int x, int y) { return x == 3 && y == 0 ? 1 : 0; };
-        QTest::newRow("signature XY decodes like BM, in colours") << testbmp::build(other) << 0 << 0xF7 << "";
-        const QByteArray whole = testbmp::build({});
-        QTest::newRow("cut after 10 rows fails") << whole.left(62 + 10 * 32 + 5) << 0 << 0 << "row 10 of";
-        QTest::newRow("one byte short fails") << whole.left(whole.size() - 1) << 0 << 0 << "row 127 of";
-        QTest::newRow("palette over pixels fails") << testbmp::build({.clrUsed = 16}) << 0 << 0 << "palette";
-        QTest::newRow("RLE8 claimed fails") << testbmp::build({.compression = 1}) << 0 << 0 << "decode";
-    }
-    void bitmap()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(int, byte);
-        QFETCH(int, normal);
-        QFETCH(QString, reason);
-        QTemporaryDir dir;
-        const QString path = dir.filePath("picture.bmp");
-        QVERIFY(testbmp::save(path, bytes));
-        try {
-            const BitmapHeaders headers = readBitmapHeaders(path.toStdString());
-            const QImage image = loadBitmapImage(path);
-            QVERIFY2(reason.isEmpty(), "a damaged file was decoded");
-            const std::string normalText = convertToText(ImageRaster(image), colorValue(headers.palette0));
-            const std::string inverseText = convertToText(ImageRaster(image), colorValue(headers.palette1));
-            QCOMPARE(normalText.size(), std::size_t(21600));
-            for (int k = 0; k < 3840; ++k) {
-                QCOMPARE(item(normalText, k) ^ item(inverseText, k), 0xFF); // palette read at the right place
-                if (byte < 0 || k == byte)
-                    QCOMPARE(item(normalText, k), normal);
+            const PictureIntake intake = takePicture(path);
+            if (c.outcome == Outcome::Rejected) {
+                CHECK(intake.verdict != Verdict::Accepted);
+                CHECK_EQ(intake.raster.width(), 0);
+                if (!c.reason.empty())
+                    CHECK_EQ(describeVerdict(intake.verdict, intake.headers.info), c.reason);
+                continue;
             }
+            if (!CHECK(c.outcome == Outcome::Converted) || !CHECK(intake.verdict == Verdict::Accepted)
+                || !CHECK_EQ(intake.raster.width(), 240) || !CHECK_EQ(intake.raster.height(), 128))
+                continue;
+            CHECK_EQ(colorValue(intake.headers.palette0), c.colour0);
+            CHECK_EQ(colorValue(intake.headers.palette1), c.colour1);
+            for (int y = 0; y < 128; ++y)
+                for (int x = 0; x < 240; ++x)
+                    if (!CHECK_EQ(intake.raster.row(y)[std::size_t(x)], c.entry(x, y) ? c.colour1 : c.colour0)) {
+                        y = 128;
+                        break;
+                    }
         } catch (const Failure &failure) {
-            QVERIFY2(!reason.isEmpty(), failure.what());
-            QCOMPARE(QString::fromStdString(failure.file()), path);
-            QVERIFY2(QString::fromStdString(failure.reason()).contains(reason), failure.what());
+            CHECK(c.outcome == Outcome::Broken || c.outcome == Outcome::NotRegular);
+            CHECK_EQ(failure.file(), path);
+            CHECK_EQ(failure.reason(), c.reason);
+        }
+        if (c.kind == testbmp::Kind::Bytes) {
+            const PictureReport report = reportPicture(bytesOf(c.bytes), "x.bmp");
+            CHECK(report.status == statusFor(c.outcome));
+            if (c.outcome == Outcome::Broken)
+                CHECK_EQ(report.text.substr(report.text.size() - c.reason.size() - 1), c.reason + "\n");
         }
     }
+    ::alarm(0);
+}
 
-    // Output goes to a hidden temporary file beside the target, renamed over
-    // it on commit: whatever happens, no other file is left or changed.
-    void save_data()
-    {
-        QTest::addColumn<QString>("target");
-        QTest::addColumn<int>("sizeLimit"); // bytes a file may grow to; 0: no limit
-        QTest::addColumn<bool>("commit");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("committed: exactly the bytes written") << "lcd_out.txt" << 0 << true << false;
-        QTest::newRow("not committed: the earlier file stays") << "lcd_out.txt" << 0 << false << false;
-        QTest::newRow("the target is a folder") << "folder" << 0 << true << true;
-        QTest::newRow("the parent path is a regular file") << "plain/lcd_out.txt" << 0 << true << true;
-        QTest::newRow("a write failing part way (disk full)") << "lcd_out.txt" << 100 << true << true;
+// The header read: where Palette0 and Palette1 come from, and which files
+// have them read at all. Both entries hold distinct colours, so an entry
+// read from the wrong place shows.
+TEST_CASE(headerRead)
+{
+    struct Row { const char *name; Layout layout; std::size_t cut; Verdict verdict; std::uint64_t paletteOffset; };
+    const auto layout = [](std::int32_t width, std::int16_t bits, std::uint32_t infoSize,
+                           std::optional<std::uint32_t> sizeField = {}) {
+        Layout l {.width = width, .bitCount = bits, .infoSize = infoSize, .palette = {kFirst, kSecond}};
+        l.sizeField = sizeField;
+        return l;
+    };
+    using enum Verdict;
+    for (const Row &row : std::initializer_list<Row> {
+             {"another 1-bit size: rejected, table read", layout(320, 1, 40), 0, WrongWidth, 54},
+             {"4 bits: rejected, no table read", layout(240, 4, 40), 0, WrongBitCount, 0},
+             {"8 bits, headers alone: read", layout(240, 8, 40), 54, WrongBitCount, 0},
+             {"biSize 200, of no known kind: table after it, at 214", layout(240, 1, 200), 0, Accepted, 214},
+             {"biSize 12 in a 40-byte layout: entries from byte 54", layout(240, 1, 40, 12), 0, Accepted, 54}}) {
+        ROW(row.name);
+        const std::string bytes = testbmp::build(row.layout);
+        const BitmapHeaders h = parseBitmapHeaders(bytesOf(row.cut ? bytes.substr(0, row.cut) : bytes), "x.bmp");
+        CHECK(judgeHeaders(h.info) == row.verdict);
+        CHECK_EQ(h.paletteRead ? h.paletteOffset : 0, row.paletteOffset);
+        CHECK_EQ(colorValue(h.palette0), row.paletteOffset ? 0x332211 : 0);
+        CHECK_EQ(colorValue(h.palette1), row.paletteOffset ? 0xA0B0C0 : 0);
     }
-    void save()
-    {
-        QFETCH(QString, target);
-        QFETCH(int, sizeLimit);
-        QFETCH(bool, commit);
-        QFETCH(bool, fails);
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir("folder"));
-        QVERIFY(testbmp::save(dir.filePath("plain"), "plain file"));
-        QVERIFY(testbmp::save(dir.filePath("lcd_out.txt"), "an earlier file\r\n"));
-        const std::string text = "        DB 01H;\r\n" + std::string(21600, 'x');
-        rlimit old {};
-        QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-        const rlimit limited {sizeLimit ? rlim_t(sizeLimit) : old.rlim_cur, old.rlim_max};
-        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        QVERIFY(setrlimit(RLIMIT_FSIZE, &limited) == 0);
-        QString failedFile;
-        try {
-            SaveFileSink sink(dir.filePath(target));
-            sink.writeLine(text);
-            if (commit)
-                sink.commit();
-        } catch (const Failure &failure) {
-            failedFile = QString::fromStdString(failure.file());
+}
+
+// Bitmaps as common tools write them (tests/data, see the README beside
+// them). Expected items worked out by hand from the files' own bytes: rows
+// are stored bottom row first, 32 bytes each, leftmost dot in the high bit;
+// item 30 y + g is row y, group g, leftmost dot in bit 0. -1: every item.
+TEST_CASE(realBitmaps)
+{
+    struct Row { const char *name, *file; int byte, normal; };
+    for (const Row &row : std::initializer_list<Row> {
+             // Table black, white at 138, pixels at 146. 146 holds 7F: dot 0 black.
+             {"GIMP, 124-byte header: bottom-left dot black", "gimp_v5_shape.bmp", 3810, 0x01},
+             // Table black, white at 122. 130 + 52 * 32 + 4 holds 15: dots 32, 33, 34, 36, 38 black.
+             {"ImageMagick, 108-byte header: row 75 group 4", "imv4_text.bmp", 2254, 0x57},
+             // Table black, white with reserved byte FF; every stored byte AA.
+             {"Pillow, reserved byte FF", "pil_vstripes.bmp", -1, 0xAA},
+             // One entry (white); every pixel 0. Entry 1 as read: pixel bytes 00, black.
+             {"GIMP, one-entry table: every dot on", "gimp_v5_blank.bmp", -1, 0xFF},
+             // biClrUsed 0: black, white; every pixel 1 (white), padding 00.
+             {"netpbm, biClrUsed 0: no dot on", "nb_allwhite.bmp", -1, 0x00}}) {
+        ROW(row.name);
+        const PictureIntake intake = takePicture(std::string(QUELLBIT_TEST_DATA "/") + row.file);
+        if (!CHECK(intake.verdict == Verdict::Accepted))
+            continue;
+        const std::string normal = convertToText(intake.raster, colorValue(intake.headers.palette0));
+        const std::string inverse = convertToText(intake.raster, colorValue(intake.headers.palette1));
+        if (!CHECK_EQ(normal.size(), std::size_t(21600)))
+            continue;
+        for (int k = 0; k < 3840; ++k) {
+            if (!CHECK_EQ(item(normal, k) ^ item(inverse, k), 0xFF)) // the table read at the right place
+                break;
+            if ((row.byte < 0 || k == row.byte) && !CHECK_EQ(item(normal, k), row.normal))
+                break;
         }
-        setrlimit(RLIMIT_FSIZE, &old);
-        std::signal(SIGXFSZ, oldHandler);
-        QCOMPARE(failedFile, fails ? dir.filePath(target) : QString());
-        QCOMPARE(entries(dir.path()), (QStringList {"folder", "lcd_out.txt", "plain"}));
-        QCOMPARE(readAll(dir.filePath("plain")), QByteArray("plain file"));
-        QCOMPARE(readAll(dir.filePath("lcd_out.txt")),
-                 commit && !fails ? QByteArray::fromStdString(text) : QByteArray("an earlier file\r\n"));
     }
+}
 
-    // Every input a fuzzer once found, through the fuzzers' entry points:
-    // each ends normally or with Failure, never with anything else.
-    void fuzzRegressions()
-    {
-        const QFileInfoList inputs = QDir(QUELLBIT_TEST_DATA "/fuzz/header").entryInfoList(QDir::Files)
-            + QDir(QUELLBIT_TEST_DATA "/fuzz/intake").entryInfoList(QDir::Files)
-            + QDir(QUELLBIT_TEST_DATA "/fuzz/datafile").entryInfoList(QDir::Files);
-        if (inputs.isEmpty())
-            QSKIP("no fuzzer inputs stored under tests/data/fuzz");
-        QImage image(240, 128, QImage::Format_RGB32);
-        ImageSurface surface(image, 0);
-        for (const QFileInfo &input : inputs) {
-            const QByteArray bytes = readAll(input.filePath());
-            std::istringstream in(bytes.toStdString());
-            PlotState state;
+// The file is opened once and judged and decoded from that one read; a file
+// replaced between two intakes gives each intake the file it read.
+TEST_CASE(oneReadOfOneBuffer)
+{
+    testbmp::TempFolder dir;
+    const std::string path = dir.file("x.bmp");
+    Layout first {.palette = {kFirst, kSecond}};
+    first.pixel = [](int x, int y) { return x == 7 && y == 0; };
+    Layout wide = first;
+    wide.width = 320;
+    Layout second {.palette = {kSecond, kFirst}};
+    second.pixel = [](int x, int y) { return x == 0 && y == 127; };
+
+    REQUIRE(testbmp::save(path, testbmp::build(first)));
+    PictureIntake intake;
+    CHECK_EQ(testbmp::opensDuring(path, [&] { intake = takePicture(path); }), 1);
+    CHECK_EQ(testbmp::opensDuring(path, [&] { (void)reportPicture(path); }), 1);
+    CHECK_EQ(intake.raster.row(0)[7], 0xA0B0C0);
+    CHECK_EQ(intake.raster.row(0)[6], 0x332211);
+
+    REQUIRE(testbmp::save(path, testbmp::build(wide)));
+    intake = takePicture(path);
+    CHECK(intake.verdict == Verdict::WrongWidth);
+    CHECK_EQ(intake.headers.info.biWidth, 320);
+    CHECK_EQ(intake.raster.height(), 0);
+
+    REQUIRE(testbmp::save(path, testbmp::build(second)));
+    intake = takePicture(path);
+    CHECK(intake.verdict == Verdict::Accepted);
+    CHECK_EQ(colorValue(intake.headers.palette0), 0xA0B0C0);
+    CHECK_EQ(intake.raster.row(127)[0], 0x332211);
+    CHECK_EQ(intake.raster.row(0)[7], 0xA0B0C0);
+}
+
+// The info report: where things are and why a picture is refused.
+TEST_CASE(infoReport)
+{
+    Layout good;
+    const std::string bmp = testbmp::build(good);
+    Layout big = good;
+    big.clrUsed = 256;
+    big.palette.resize(256);
+    struct Row { const char *name; std::string bytes; PictureStatus status; std::vector<std::string> says; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"an accepted picture: table, pixels, verdict", bmp, PictureStatus::Accepted,
+              {"file:           x.bmp (4,158 bytes)\n", "size:           240 x 128 (bottom-up rows)\n",
+               "colour table:   bytes 54 to 61, after the 40-byte info header\n",
+               "  entry 0:      #000000, colour value 0: the 1 bits of a Normal conversion\n",
+               "  entry 1:      #ffffff, colour value 16,777,215: the 1 bits of an Inverse conversion\n",
+               "pixel data:     bytes 62 to 4,157 (bfOffBits 62): 128 rows of 32 bytes, the bottom row first\n",
+               "verdict:        accepted\n"}},
+             {"a one-entry table: entry 1 is not in the file",
+              testbmp::load(QUELLBIT_TEST_DATA "/gimp_v5_blank.bmp"), PictureStatus::Accepted,
+              {"colours used:   1 (biClrUsed): a table of 1 entry\n",
+               "  entry 1:      not in the file: the table has one entry only\n"
+               "                the header read takes bytes 142 to 145 for it: #000000, colour value 0, the 1 bits "
+               "of an Inverse conversion\n"}},
+             {"a table of 256 entries", testbmp::build(big), PictureStatus::Accepted,
+              {"colour table:   bytes 54 to 1,077, after the 40-byte info header\n",
+               "  entries 2 to 255: read past, not used\n"}},
+             {"a rejected picture: the reason and the limits", testbmp::build({.width = 320}), PictureStatus::Rejected,
+              {"verdict:        rejected: width is 320, not 240\n"
+               "                Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors "
+               "Bitmap.\n"}},
+             {"24 bits: no table read", testbmp::build({.bitCount = 24, .palette = {}}), PictureStatus::Rejected,
+              {"colour table:   not read: the header read takes it from one-bit pictures only\n",
+               "pixel data:     from byte 54 (bfOffBits)\n"}},
+             {"a decoder's refusal", testbmp::withField32(bmp, 30, 1), PictureStatus::Broken,
+              {"compression:    1 (RLE8)\n", "verdict:        the headers pass, but the picture cannot be decoded: "
+                                           "compression 1 (RLE8) is not defined for one-bit pictures\n"}},
+             {"an OS/2 header", testbmp::withField32(bmp, 14, 12), PictureStatus::Broken,
+              {"info header:    12 bytes (biSize): too short for a decoder; the header read takes the 40-byte layout\n",
+               "colour table:   not placed by an info header of 12 bytes; the header read takes bytes 54 to 61 for "
+               "entries 0 and 1\n"}},
+             {"a file cut inside the table: the fields that are there", bmp.substr(0, 58), PictureStatus::Broken,
+              {"bits per pixel: 1\n", "verdict:        cannot be used: the file ends after 58 bytes, before the end of "
+                                      "its two palette entries at byte 62\n"}},
+             {"a file cut inside the headers: nothing more to say", bmp.substr(0, 30), PictureStatus::Broken,
+              {"file:           x.bmp (30 bytes)\nverdict:        cannot be used: the file ends after 30 bytes; a "
+               "bitmap's two headers take 54 bytes\n"}}}) {
+        ROW(row.name);
+        const PictureReport report = reportPicture(bytesOf(row.bytes), "x.bmp");
+        CHECK(report.status == row.status);
+        for (const std::string &says : row.says)
+            if (!CHECK(report.text.find(says) != std::string::npos))
+                check::fail(__FILE__, __LINE__, "the report reads:\n" + report.text);
+    }
+}
+
+TEST_CASE(thousandsInMessages)
+{
+    struct Row { std::int64_t value; const char *text; };
+    for (const Row &row : std::initializer_list<Row> {
+             {0, "0"}, {999, "999"}, {1000, "1,000"}, {1830, "1,830"}, {67108864, "67,108,864"}, {-1234, "-1,234"},
+             {std::numeric_limits<std::int64_t>::min(), "-9,223,372,036,854,775,808"}}) {
+        ROW(row.text);
+        CHECK_EQ(thousands(row.value), std::string(row.text));
+    }
+}
+
+// A file at the limit is read whole; one byte more is refused unread.
+TEST_CASE(inputFileLimit)
+{
+    testbmp::TempFolder dir;
+    const std::string path = dir.file("data");
+    REQUIRE(testbmp::save(path, "0123456789"));
+    CHECK(readWholeFile(path, 10) == std::vector<std::uint8_t>({'0', '1', '2', '3', '4', '5', '6', '7', '8', '9'}));
+    try {
+        (void)readWholeFile(path, 9);
+        CHECK(!"a file over the limit was read");
+    } catch (const Failure &failure) {
+        CHECK_EQ(failure.reason(), std::string("the file is 10 bytes long; no file over 9 bytes is read"));
+    }
+    const InputFile file(path);
+    struct stat status {};
+    REQUIRE(::stat(path.c_str(), &status) == 0);
+    CHECK_EQ(file.size(), std::uint64_t(10));
+    CHECK_EQ(file.device(), std::uint64_t(status.st_dev));
+    CHECK_EQ(file.inode(), std::uint64_t(status.st_ino));
+}
+
+// Every input a fuzzer once found, through the fuzzers' entry points: each
+// ends normally or with Failure, never with anything else.
+TEST_CASE(fuzzFindings)
+{
+    namespace fs = std::filesystem;
+    for (const char *target : {"header", "intake", "datafile"}) {
+        const fs::path folder = fs::path(QUELLBIT_TEST_DATA) / "fuzz" / target;
+        if (!fs::is_directory(folder))
+            continue;
+        for (const fs::directory_entry &input : fs::directory_iterator(folder)) {
+            ROW(input.path().filename().string());
+            const std::string bytes = testbmp::load(input.path().string());
             try {
-                if (input.path().endsWith("datafile"))
+                if (std::string_view(target) == "datafile") {
+                    struct : Surface {
+                        void clear() override { }
+                        void setPixels(std::int32_t, std::int32_t, std::span<const std::int32_t>) override { }
+                    } surface;
+                    std::istringstream in(bytes);
+                    PlotState state;
                     plotDataStream(in, "fuzz.txt", state, surface, 240, 128);
-                else if (const BitmapHeaders h = parseBitmapHeaders(bytesOf(bytes), "fuzz.bmp");
-                         judgeHeaders(h.info) == Verdict::Accepted)
-                    (void)convertToText(ImageRaster(decodeBitmapBytes(bytes, "fuzz.bmp")), 0);
+                } else {
+                    (void)reportPicture(bytesOf(bytes), "fuzz.bmp");
+                    (void)takePicture(bytesOf(bytes), "fuzz.bmp");
+                }
             } catch (const Failure &) {
             }
         }
     }
-};
+}
 
-QTEST_GUILESS_MAIN(TestIntake)
-#include "test_intake.moc"
+CHECK_MAIN

@@ -1,97 +1,249 @@
 #pragma once
 
 // Files a user might pick by mistake or that arrive damaged, each with what
-// the program must make of it: converted, rejected by the acceptance test
-// (the limits message), or a failure naming the file and the reason. Shared
-// by the command-line and the window tests so both front ends answer alike.
+// the intake must make of it: converted, rejected by the acceptance test, a
+// failure with the exact reason, or not a regular file at all. The core
+// tests run the whole table against the intake; the front ends take one row
+// of each outcome to show that they present it.
 
 #include "support/bmp_writer.h"
 
-#include <QBuffer>
-#include <QDir>
-#include <QImage>
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace testbmp {
 
-enum class Outcome { Converted, Rejected, Failed };
+enum class Outcome { Converted, Rejected, Broken, NotRegular };
+
+// How the case is put on the disk.
+enum class Kind { Bytes, NamedPipe, LinkToPipe, Folder, Device, Socket, Missing, Oversized };
 
 struct HostileCase {
-    const char *name;    // row name, reads like the rule
-    QByteArray bytes;    // the file's content
+    std::string name; // row name, reads like the rule
+    std::string bytes; // the file's content (Kind::Bytes)
     Outcome outcome;
-    const char *reason;  // part of the message (empty for Converted and Rejected)
+    std::string reason; // Rejected: the verdict's words; Broken, NotRegular: the failure's reason
+    Kind kind = Kind::Bytes;
+    // Converted: the colour values of table entries 0 and 1 and the entry of
+    // each pixel (y = 0 the top row).
+    std::int32_t colour0 = 0, colour1 = 0;
+    int (*entry)(int x, int y) = nullptr;
 };
 
-inline QByteArray cut(const QByteArray &bytes, int size)
+// Puts the case at `path` (a name in a fresh folder). False when that fails.
+inline bool place(const HostileCase &c, const std::string &path)
 {
-    return bytes.left(size);
+    switch (c.kind) {
+    case Kind::Bytes:
+        return save(path, c.bytes);
+    case Kind::NamedPipe:
+        return ::mkfifo(path.c_str(), 0600) == 0;
+    case Kind::LinkToPipe:
+        return ::mkfifo((path + ".pipe").c_str(), 0600) == 0
+            && ::symlink((path + ".pipe").c_str(), path.c_str()) == 0;
+    case Kind::Folder:
+        return ::mkdir(path.c_str(), 0700) == 0;
+    case Kind::Device:
+        return ::symlink("/dev/zero", path.c_str()) == 0;
+    case Kind::Socket: {
+        sockaddr_un address {};
+        address.sun_family = AF_UNIX;
+        if (path.size() >= sizeof address.sun_path)
+            return false;
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bound = s >= 0 && ::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        if (s >= 0)
+            ::close(s);
+        return bound;
+    }
+    case Kind::Missing:
+        return true;
+    case Kind::Oversized: { // one byte over 64 MiB, without using the disk space
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const bool sized = fd >= 0 && ::ftruncate(fd, 64 * 1024 * 1024 + 1) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return sized;
+    }
+    }
+    return false;
 }
 
-inline QByteArray withField32(QByteArray bytes, int offset, std::uint32_t value)
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[offset + i] = char((value >> (8 * i)) & 0xFF);
-    return bytes;
-}
+// The colours of the good picture below: entry 0 ink, entry 1 paper.
+inline constexpr Rgb kInk {0x10, 0x20, 0x30, 0};
+inline constexpr Rgb kPaper {0xF0, 0xE0, 0xD0, 0xFF};
+inline constexpr std::int32_t kInkValue = 0x302010; // red + 256 green + 65536 blue
+inline constexpr std::int32_t kPaperValue = 0xD0E0F0;
 
-inline QByteArray withField16(QByteArray bytes, int offset, std::uint16_t value)
+// Paper everywhere but column 0, row 5 and the bottom-right pixel: no
+// symmetry a swapped bit order or a row read upside down could hide.
+inline int goodEntry(int x, int y)
 {
-    bytes[offset] = char(value & 0xFF);
-    bytes[offset + 1] = char(value >> 8);
-    return bytes;
+    return x % 7 == 0 || y == 5 || (x == 239 && y == 127) ? 0 : 1;
+}
+inline int allZero(int, int)
+{
+    return 0;
 }
 
 inline std::vector<HostileCase> hostileCases()
 {
     Layout good;
-    good.pixel = [](int x, int y) { return (x + y) % 3 == 0 ? 1 : 0; };
-    const QByteArray bmp = build(good);
+    good.palette = {kInk, kPaper};
+    good.pixel = goodEntry;
+    const std::string bmp = build(good); // 62 + 128 * 32 = 4,158 bytes
 
-    Layout onePalette = good;
-    onePalette.clrUsed = 1;
-    onePalette.palette = {kWhite};
-    onePalette.pixel = [](int, int) { return 0; };
+    auto converted = [&](std::string name, std::string bytes) {
+        return HostileCase {std::move(name), std::move(bytes), Outcome::Converted, "", Kind::Bytes, kInkValue,
+            kPaperValue, goodEntry};
+    };
+    auto broken = [](std::string name, std::string bytes, std::string reason) {
+        return HostileCase {std::move(name), std::move(bytes), Outcome::Broken, std::move(reason)};
+    };
+    auto rejected = [](std::string name, std::string bytes, std::string reason) {
+        return HostileCase {std::move(name), std::move(bytes), Outcome::Rejected, std::move(reason)};
+    };
+    auto notRegular = [](std::string name, Kind kind, std::string what) {
+        return HostileCase {
+            std::move(name), "", Outcome::NotRegular, "not a regular file (" + what + ")", kind};
+    };
+    auto with = [&good](auto change) {
+        Layout layout = good;
+        change(layout);
+        return build(layout);
+    };
 
-    QByteArray png;
-    {
-        QImage image(240, 128, QImage::Format_Mono);
-        image.fill(0);
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
+    std::vector<HostileCase> cases {
+        converted("a good picture converts", bmp),
+        rejected("width 320 is rejected", with([](Layout &l) { l.width = 320; }), "width is 320, not 240"),
+        broken("cut inside the pixels: the rows that are there are counted", bmp.substr(0, 62 + 57 * 32 + 6),
+            "the pixel data ends after row 57 of 128 (1,830 of 4,096 bytes)"),
+        notRegular("a named pipe is refused at once", Kind::NamedPipe, "a named pipe"),
+        notRegular("a symlink to a named pipe is refused at once", Kind::LinkToPipe, "a named pipe"),
+        notRegular("a folder", Kind::Folder, "a folder"),
+        notRegular("a symlink to a device", Kind::Device, "a device"),
+        notRegular("a socket", Kind::Socket, "a socket"),
+        {"a missing file", "", Outcome::Broken, "cannot be opened for reading: No such file or directory",
+            Kind::Missing},
+        {"one byte over 64 MiB", "", Outcome::Broken,
+            "the file is 67,108,865 bytes long; no file over 67,108,864 bytes (64 MiB) is read",
+            Kind::Oversized},
+
+        broken("empty file", "", "the file ends after 0 bytes; a bitmap's two headers take 54 bytes"),
+        broken("cut after 1 byte", bmp.substr(0, 1),
+            "the file ends after 1 byte; a bitmap's two headers take 54 bytes"),
+        broken("cut one byte short of the info header", bmp.substr(0, 53),
+            "the file ends after 53 bytes; a bitmap's two headers take 54 bytes"),
+        broken("cut after the info header", bmp.substr(0, 54),
+            "the file ends after 54 bytes, before the end of its two palette entries at byte 62"),
+        broken("cut inside the second table entry", bmp.substr(0, 61),
+            "the file ends after 61 bytes, before the end of its two palette entries at byte 62"),
+        broken("biSize 4,294,967,295 does not wrap around", withField32(bmp, 14, 0xFFFFFFFF),
+            "the file ends after 4,158 bytes, before the end of its two palette entries at byte "
+            "4,294,967,317"),
+
+        rejected("huge dimensions", withField32(withField32(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF),
+            "height is 2,147,483,647, not 128"),
+        rejected("top-down rows", withField32(bmp, 22, std::uint32_t(-128)),
+            "height is -128, not 128 (top-down rows are not accepted)"),
+        rejected("width and height swapped", with([](Layout &l) { l.width = 128, l.height = 240; }),
+            "height is 240, not 128"),
+        rejected("bit count 0", withField16(bmp, 28, 0), "bit count is 0, not 1"),
+        rejected("bit count 32767", withField16(bmp, 28, 0x7FFF), "bit count is 32,767, not 1"),
+        rejected("bit count -1", withField16(bmp, 28, 0xFFFF), "bit count is -1, not 1"),
+        rejected("24 bits per pixel", with([](Layout &l) { l.bitCount = 24, l.palette = {}; }),
+            "bit count is 24, not 1"),
+        // A PNG's IHDR puts 00 F0 00 00 where biWidth is read and 00 80 01 00
+        // (height 128 big-endian, depth 1, colour type 0) where biHeight is.
+        rejected("a PNG named .bmp",
+            std::string("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR\0\0\0\xF0\0\0\0\x80\x01\0\0\0\0", 29)
+                + std::string(40, '\0'),
+            "height is 98,304, not 128"),
+
+        // 14..25: 0C000000 F000 8000 0100 0100, then a 3-byte colour table:
+        // biHeight reads 01 00 01 00.
+        rejected("an OS/2 bitmap as ImageMagick writes it", load(QUELLBIT_TEST_DATA "/im_os2.bmp"),
+                 "height is 65,537, not 128"),
+        converted(
+            "signature XY converts", with([](Layout &l) { l.signature[0] = 'X', l.signature[1] = 'Y'; })),
+        converted("biPlanes 0 converts", withField16(bmp, 26, 0)),
+        converted("biPlanes 30,000 converts", withField16(bmp, 26, 30000)),
+        broken("an info header of 12 bytes", withField32(bmp, 14, 12),
+            "an info header of 12 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
+            "more"),
+        broken("an info header of 0 bytes", withField32(bmp, 14, 0),
+            "an info header of 0 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
+            "more"),
+
+        converted("biClrUsed 0 means two entries", withField32(bmp, 46, 0)),
+        converted("biClrUsed 2", bmp),
+        {"biClrUsed 1, every pixel entry 0",
+            with([](Layout &l) { l.clrUsed = 1, l.palette = {kPaper}, l.pixel = allZero; }),
+            // Entry 1 as the header read takes it: the first four pixel bytes, 00.
+            Outcome::Converted, "", Kind::Bytes, kPaperValue, 0, allZero},
+        broken("biClrUsed 1, entry 1 used: the first such pixel from the top left is named",
+            with([](Layout &l) {
+                l.clrUsed = 1, l.palette = {kPaper};
+                l.pixel = [](int x, int y) {
+                    return (x == 3 && y == 1) || (x == 0 && y == 127) || (x == 200 && y == 1);
+                };
+            }),
+            "pixel (3, 1) from the top left uses colour table entry 1, but the table has one entry only"),
+        converted("biClrUsed 256, entries 0 and 1 used", with([](Layout &l) {
+            l.clrUsed = 256;
+            l.palette.resize(256, Rgb {0x55, 0x66, 0x77, 0});
+        })),
+        broken("biClrUsed 256 with the pixels at byte 62",
+            withField32(with([](Layout &l) {
+                l.clrUsed = 256;
+                l.palette.resize(256);
+            }),
+                10, 62),
+            "the colour table of 256 entries runs past the pixel data at byte 62"),
+        broken("biClrUsed 257", withField32(bmp, 46, 257),
+            "the colour table lists 257 entries; a colour table has at most 256"),
+        broken("cut inside a table of 256 entries", withField32(bmp, 46, 256).substr(0, 500),
+            "the file ends after 500 bytes, inside the colour table of 256 entries (bytes 54 to 1,077)"),
+
+        converted("bfOffBits 0: the pixels follow the table", withField32(bmp, 10, 0)),
+        converted("bfOffBits beyond a gap", with([](Layout &l) { l.gap = 38; })),
+        broken("bfOffBits inside the headers", withField32(bmp, 10, 20),
+            "the pixel data at byte 20 starts inside the headers, before the colour table at byte 54"),
+        broken("bfOffBits beyond the end", withField32(bmp, 10, 0xFFFFFFFF),
+            "the file ends after 4,158 bytes, before its pixel data at byte 4,294,967,295"),
+        broken("one byte short", bmp.substr(0, bmp.size() - 1),
+            "the pixel data ends after row 127 of 128 (4,095 of 4,096 bytes)"),
+    };
+
+    for (const std::uint32_t size : {40, 52, 56, 64, 66, 108, 124})
+        cases.push_back(
+            converted("an info header of " + std::to_string(size) + " bytes: the table follows it",
+                with([size](Layout &l) { l.infoSize = size; })));
+
+    const std::pair<std::uint32_t, const char *> compressions[]
+        = {{1, "RLE8"}, {2, "RLE4"}, {3, "bit fields"}, {4, "JPEG"}, {5, "PNG"}, {6, "alpha bit fields"},
+            {7, "unknown"}, {11, "CMYK"}, {12, "CMYK RLE8"}, {13, "CMYK RLE4"}, {4294967295u, "unknown"}};
+    for (const auto &[value, name] : compressions) {
+        std::string number = value == 4294967295u ? "4,294,967,295" : std::to_string(value);
+        cases.push_back(broken("compression " + number, withField32(bmp, 30, value),
+            "compression " + number + " (" + name + ") is not defined for one-bit pictures"));
     }
-    QByteArray noise(4096, '\0');
+
+    std::string noise(4096, '\0');
     std::mt19937 generator(20261206);
     for (char &c : noise)
         c = char(generator() & 0xFF);
-
-    const char *shortHeaders = "a bitmap's two headers take 54 bytes";
-    const char *shortPalette = "before the end of its two palette entries";
-    return {
-        {"empty file", QByteArray(), Outcome::Failed, "ends after 0 bytes"},
-        {"cut after 1 byte", cut(bmp, 1), Outcome::Failed, shortHeaders},
-        {"cut after 13 bytes", cut(bmp, 13), Outcome::Failed, shortHeaders},
-        {"cut after the file header (14)", cut(bmp, 14), Outcome::Failed, shortHeaders},
-        {"cut one byte short of the info header (53)", cut(bmp, 53), Outcome::Failed, shortHeaders},
-        {"cut after the info header (54)", cut(bmp, 54), Outcome::Failed, shortPalette},
-        {"cut inside the first palette entry (57)", cut(bmp, 57), Outcome::Failed, shortPalette},
-        {"cut inside the second palette entry (61)", cut(bmp, 61), Outcome::Failed, shortPalette},
-        {"cut inside the pixel data", cut(bmp, 62 + 64 * 32 + 5), Outcome::Failed, "pixel data ends after row 64 of 128"},
-        {"huge dimensions", withField32(withField32(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF), Outcome::Rejected, ""},
-        {"negative dimensions", withField32(withField32(bmp, 18, std::uint32_t(-240)), 22, std::uint32_t(-128)),
-         Outcome::Rejected, ""},
-        {"bit count 0", withField16(bmp, 28, 0), Outcome::Rejected, ""},
-        {"bit count 32767", withField16(bmp, 28, 0x7FFF), Outcome::Rejected, ""},
-        {"bit count -1", withField16(bmp, 28, 0xFFFF), Outcome::Rejected, ""},
-        {"run-length compression claimed", withField32(bmp, 30, 1), Outcome::Failed, "cannot be decoded"},
-        {"bit-field compression claimed", withField32(bmp, 30, 3), Outcome::Failed, "cannot be decoded"},
-        {"palette of one entry converts", build(onePalette), Outcome::Converted, ""},
-        {"a PNG named .bmp", png, Outcome::Rejected, ""},
-        {"random bytes named .bmp", noise, Outcome::Rejected, ""},
-    };
+    cases.push_back(rejected("random bytes", noise, "")); // which field fails is the generator's affair
+    return cases;
 }
 
 } // namespace testbmp

@@ -1,0 +1,139 @@
+#include "common/input_file.h"
+
+#include "common/failure.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quellbit {
+
+namespace {
+
+std::string systemReason(int error)
+{
+    return std::strerror(error);
+}
+
+// What a file that is not a regular file is, in the words of the refusal.
+std::string kindOf(mode_t mode)
+{
+    if (S_ISFIFO(mode))
+        return "a named pipe";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "of an unknown kind";
+}
+
+[[noreturn]] void refuseKind(const std::string &path, mode_t mode)
+{
+    throw Failure(path, "not a regular file (" + kindOf(mode) + ")");
+}
+
+std::string limitText(std::uint64_t limit)
+{
+    std::string text = thousands(static_cast<std::int64_t>(limit)) + " bytes";
+    if (limit == kLargestInput)
+        text += " (64 MiB)";
+    return text;
+}
+
+} // namespace
+
+InputFile::InputFile(const std::string &path, std::uint64_t limit)
+    : path_(path)
+    , limit_(limit)
+{
+    // A device is refused before it is opened at all: opening some (a serial
+    // line, a tape) already does something. The check after the open below
+    // is the one that counts; this one only spares such an open.
+    struct stat before { };
+    if (::stat(path.c_str(), &before) == 0 && !S_ISREG(before.st_mode))
+        refuseKind(path, before.st_mode);
+
+    // O_NONBLOCK: should a named pipe take the file's place after the check
+    // above, its open returns at once instead of waiting for a writer.
+    do
+        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throw Failure(path, "cannot be opened for reading: " + systemReason(errno));
+
+    struct stat opened { };
+    if (::fstat(fd_, &opened) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        throw Failure(path, "cannot be read: " + systemReason(error));
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        ::close(fd_);
+        refuseKind(path, opened.st_mode);
+    }
+    size_ = static_cast<std::uint64_t>(opened.st_size);
+    if (size_ > limit_) {
+        ::close(fd_);
+        throw Failure(path,
+            "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
+                + limitText(limit_) + " is read");
+    }
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        throw Failure(path, "cannot be read: " + systemReason(error));
+    }
+    device_ = static_cast<std::uint64_t>(opened.st_dev);
+    inode_ = static_cast<std::uint64_t>(opened.st_ino);
+}
+
+InputFile::~InputFile()
+{
+    ::close(fd_);
+}
+
+std::size_t InputFile::read(std::span<char> buffer)
+{
+    // Never more than one byte beyond the limit: enough to notice a file
+    // that grows while it is read, without reading what it grew by.
+    const std::uint64_t room = limit_ - readSoFar_;
+    const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
+    ssize_t got = 0;
+    do
+        got = ::read(fd_, buffer.data(), want);
+    while (got < 0 && errno == EINTR);
+    if (got < 0)
+        throw Failure(path_, "cannot be read: " + systemReason(errno));
+    readSoFar_ += static_cast<std::uint64_t>(got);
+    if (readSoFar_ > limit_)
+        throw Failure(
+            path_, "the file grew while it was read, past the " + limitText(limit_) + " read at most");
+    return static_cast<std::size_t>(got);
+}
+
+std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
+{
+    InputFile file(path, limit);
+    // One byte more than the size: a file that has grown since the open is
+    // read on, and the end is seen without a second pass.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const std::size_t got
+            = file.read(std::span(reinterpret_cast<char *>(bytes.data()) + used, bytes.size() - used));
+        if (got == 0)
+            break;
+        used += got;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+} // namespace quellbit

@@ -1,0 +1,191 @@
+#include "intake/picture_intake.h"
+
+#include "common/failure.h"
+#include "common/input_file.h"
+
+#include <array>
+#include <cstdlib>
+#include <cstring>
+
+namespace quellbit {
+
+namespace {
+
+constexpr std::uint64_t kLargestTable = 256;
+
+std::string number(std::uint64_t value)
+{
+    return thousands(static_cast<std::int64_t>(value));
+}
+
+std::string bytes(std::uint64_t n)
+{
+    return number(n) + (n == 1 ? " byte" : " bytes");
+}
+
+std::string entries(std::uint64_t n)
+{
+    return number(n) + (n == 1 ? " entry" : " entries");
+}
+
+RGBQUAD entryAt(std::span<const std::uint8_t> file, std::uint64_t offset)
+{
+    const auto at = static_cast<std::size_t>(offset);
+    return RGBQUAD {file[at], file[at + 1], file[at + 2], file[at + 3]};
+}
+
+// Why the headers of an accepted picture keep it from being decoded: the
+// first problem in the order a decoder meets them; empty when the pixels
+// can be read.
+std::string layoutProblem(const BitmapHeaders &headers, const PictureLayout &layout, std::uint64_t fileSize)
+{
+    const BITMAPINFOHEADER &info = headers.info;
+    if (info.biSize < kInfoHeaderSize)
+        return "an info header of " + bytes(info.biSize)
+            + " is too short to decode; a one-bit picture needs one of 40 bytes or more";
+    if (info.biCompression != 0)
+        return "compression " + number(info.biCompression) + " (" + compressionName(info.biCompression)
+            + ") is not defined for one-bit pictures";
+    if (layout.tableEntries > kLargestTable)
+        return "the colour table lists " + entries(layout.tableEntries) + "; a colour table has at most 256";
+    if (layout.tableEnd > fileSize)
+        return "the file ends after " + bytes(fileSize) + ", inside the colour table of "
+            + entries(layout.tableEntries) + " (bytes " + number(layout.tableOffset) + " to "
+            + number(layout.tableEnd - 1) + ")";
+    if (layout.pixelOffset < layout.tableOffset)
+        return "the pixel data at byte " + number(layout.pixelOffset)
+            + " starts inside the headers, before the colour table at byte " + number(layout.tableOffset);
+    if (layout.pixelOffset < layout.tableEnd)
+        return "the colour table of " + entries(layout.tableEntries) + " runs past the pixel data at byte "
+            + number(layout.pixelOffset);
+    if (layout.pixelOffset >= fileSize)
+        return "the file ends after " + bytes(fileSize) + ", before its pixel data at byte "
+            + number(layout.pixelOffset);
+    const std::uint64_t available = fileSize - layout.pixelOffset;
+    if (available < layout.pixelBytes)
+        return "the pixel data ends after row " + number(available / layout.rowBytes) + " of "
+            + number(layout.rows) + " (" + number(available) + " of " + bytes(layout.pixelBytes) + ")";
+    return {};
+}
+
+// With a one-entry table, the first pixel from the top left whose bit is 1
+// (it has no colour): "pixel (x, y) ..." as a reason; empty when none is.
+std::string pixelWithoutColour(
+    std::span<const std::uint8_t> file, std::int32_t width, std::int32_t height, const PictureLayout &layout)
+{
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint8_t *row
+            = file.data() + layout.pixelOffset + static_cast<std::uint64_t>(height - 1 - y) * layout.rowBytes;
+        for (std::int32_t x = 0; x < width; ++x)
+            if ((row[x >> 3] >> (7 - (x & 7))) & 1)
+                return "pixel (" + number(static_cast<std::uint64_t>(x)) + ", "
+                    + number(static_cast<std::uint64_t>(y))
+                    + ") from the top left uses colour table entry 1, but the table has one entry only";
+    }
+    return {};
+}
+
+// The accepted picture's pixels, top row first, each the colour value of
+// its table entry.
+PixelRaster decodePixels(std::span<const std::uint8_t> file, const BitmapHeaders &headers,
+    const PictureLayout &layout, const std::string &name)
+{
+    const std::int32_t width = headers.info.biWidth;
+    const std::int32_t height = headers.info.biHeight;
+    const std::int32_t colour0 = colorValue(entryAt(file, layout.tableOffset));
+    std::int32_t colour1 = colour0;
+    if (layout.tableEntries >= 2)
+        colour1 = colorValue(entryAt(file, layout.tableOffset + 4));
+    else if (const std::string problem = pixelWithoutColour(file, width, height, layout); !problem.empty())
+        throw Failure(name, problem);
+
+    // The eight colours of each byte value, its high bit (the leftmost
+    // pixel) first.
+    std::array<std::array<std::int32_t, 8>, 256> dots;
+    for (std::size_t value = 0; value < 256; ++value)
+        for (std::size_t j = 0; j < 8; ++j)
+            dots[value][j] = (value >> (7 - j)) & 1 ? colour1 : colour0;
+
+    PixelRaster raster(width, height);
+    const auto columns = static_cast<std::size_t>(width);
+    for (std::int32_t y = 0; y < height; ++y) {
+        // Rows are stored bottom-up: the top row as shown is the last one.
+        const std::uint8_t *row
+            = file.data() + layout.pixelOffset + static_cast<std::uint64_t>(height - 1 - y) * layout.rowBytes;
+        std::int32_t *out = raster.writableRow(y).data();
+        const std::size_t whole = columns / 8;
+        for (std::size_t k = 0; k < whole; ++k)
+            std::memcpy(out + 8 * k, dots[row[k]].data(), sizeof dots[0]);
+        if (const std::size_t rest = columns % 8; rest != 0)
+            std::memcpy(out + 8 * whole, dots[row[whole]].data(), rest * sizeof dots[0][0]);
+    }
+    return raster;
+}
+
+} // namespace
+
+std::string compressionName(std::uint32_t compression)
+{
+    switch (compression) {
+    case 0:
+        return "none";
+    case 1:
+        return "RLE8";
+    case 2:
+        return "RLE4";
+    case 3:
+        return "bit fields";
+    case 4:
+        return "JPEG";
+    case 5:
+        return "PNG";
+    case 6:
+        return "alpha bit fields";
+    case 11:
+        return "CMYK";
+    case 12:
+        return "CMYK RLE8";
+    case 13:
+        return "CMYK RLE4";
+    default:
+        return "unknown";
+    }
+}
+
+PictureLayout pictureLayout(const BitmapHeaders &headers)
+{
+    const BITMAPINFOHEADER &info = headers.info;
+    PictureLayout layout;
+    layout.tableOffset = paletteOffsetFor(info.biSize);
+    layout.tableEntries = info.biClrUsed != 0 ? info.biClrUsed : 2;
+    layout.tableEnd = layout.tableOffset + 4 * layout.tableEntries;
+    layout.pixelOffset = headers.file.bfOffBits != 0 ? headers.file.bfOffBits : layout.tableEnd;
+    const auto width = static_cast<std::uint64_t>(std::llabs(info.biWidth));
+    layout.rowBytes = (width + 31) / 32 * 4;
+    layout.rows = static_cast<std::uint64_t>(std::llabs(info.biHeight));
+    layout.pixelBytes = layout.rowBytes * layout.rows;
+    return layout;
+}
+
+PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name)
+{
+    PictureIntake intake;
+    intake.headers = parseBitmapHeaders(bytes, name);
+    intake.verdict = judgeHeaders(intake.headers.info);
+    if (intake.verdict != Verdict::Accepted)
+        return intake;
+
+    const PictureLayout layout = pictureLayout(intake.headers);
+    if (const std::string problem = layoutProblem(intake.headers, layout, bytes.size()); !problem.empty())
+        throw Failure(name, problem);
+    intake.raster = decodePixels(bytes, intake.headers, layout, name);
+    return intake;
+}
+
+PictureIntake takePicture(const std::string &path)
+{
+    const std::vector<std::uint8_t> bytes = readWholeFile(path);
+    return takePicture(bytes, path);
+}
+
+} // namespace quellbit
