@@ -75,10 +75,10 @@ package: build
 fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLBIT_FUZZ=ON \
 	  -DBUILD_TESTING=OFF -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
-	cmake --build $(FUZZ_BUILD) --target fuzz_header fuzz_intake fuzz_datafile
-	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in header intake datafile; do \
+	cmake --build $(FUZZ_BUILD) --target fuzz_header fuzz_intake fuzz_datafile fuzz_prepare
+	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in header intake datafile prepare; do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
-	  case $$t in datafile) seeds=fuzz/corpus/datafile;; *) seeds="samples tests/data";; esac; \
+	  case $$t in datafile) seeds=fuzz/corpus/datafile;; prepare) seeds=tests/data/prepare;; *) seeds="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \

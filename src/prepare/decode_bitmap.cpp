@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "intake/bitmap_header.h"
+#include "intake/picture_intake.h"
 
 #include <array>
 #include <bit>
@@ -21,39 +22,14 @@ std::uint32_t get32(std::span<const std::uint8_t> bytes, std::size_t at)
     return get16(bytes, at) | get16(bytes, at + 2) << 16;
 }
 
-// "4,096"
 std::string count(std::uint64_t n)
 {
-    const std::string digits = std::to_string(n);
-    std::string out;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0)
-            out += ',';
-        out += digits[i];
-    }
-    return out;
+    return thousands(static_cast<std::int64_t>(n));
 }
 
-std::string compressionName(std::uint32_t compression)
+std::string compression(std::uint32_t value)
 {
-    switch (compression) {
-    case 0:
-        return "0 (none)";
-    case 1:
-        return "1 (RLE8)";
-    case 2:
-        return "2 (RLE4)";
-    case 3:
-        return "3 (bit fields)";
-    case 4:
-        return "4 (a JPEG picture inside the bitmap)";
-    case 5:
-        return "5 (a PNG picture inside the bitmap)";
-    case 6:
-        return "6 (alpha bit fields)";
-    default:
-        return std::to_string(compression);
-    }
+    return std::to_string(value) + " (" + compressionName(value) + ")";
 }
 
 // One colour channel of a bit-field pixel: where it lies and how far it goes.
@@ -79,6 +55,8 @@ struct Channel {
 
 // What the headers say about the pixels.
 struct Layout {
+    BitmapHeaders headers;
+    bool oneBit = false; // decoded by the intake's one-bit decoder
     std::int32_t width = 0;
     std::int32_t height = 0; // rows, whatever the direction
     bool topDown = false;
@@ -111,12 +89,13 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
         layout.bitCount = static_cast<int>(get16(bytes, 24));
         entrySize = 3;
     } else if (headerSize >= kInfoHeaderSize) {
-        const BitmapHeaders headers = parseBitmapHeaders(bytes, name);
-        layout.width = headers.info.biWidth;
-        height = headers.info.biHeight;
-        layout.bitCount = headers.info.biBitCount;
-        layout.compression = headers.info.biCompression;
-        clrUsed = headers.info.biClrUsed;
+        layout.headers = parseFixedHeaders(bytes, name);
+        const BITMAPINFOHEADER &info = layout.headers.info;
+        layout.width = info.biWidth;
+        height = info.biHeight;
+        layout.bitCount = info.biBitCount;
+        layout.compression = info.biCompression;
+        clrUsed = info.biClrUsed;
     } else {
         throw Failure(name, "an info header of " + count(headerSize) + " bytes is not one prepare reads");
     }
@@ -130,18 +109,22 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
     layout.height = static_cast<std::int32_t>(height < 0 ? -height : height);
 
     const int bits = layout.bitCount;
+    // One bit with an info header: the intake's decoder judges the rest.
+    layout.oneBit = bits == 1 && headerSize >= kInfoHeaderSize;
+    if (layout.oneBit)
+        return layout;
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         throw Failure(name, std::to_string(bits) + " bits per pixel is no bitmap depth");
     const std::uint32_t c = layout.compression;
     const bool fits = c == 0 || (c == 1 && bits == 8) || (c == 2 && bits == 4)
                       || ((c == 3 || c == 6) && (bits == 16 || bits == 32));
     if (c == 4 || c == 5 || c > 6)
-        throw Failure(name, "compression " + compressionName(c) + " is not one prepare reads");
+        throw Failure(name, "compression " + compression(c) + " is not one prepare reads");
     if (!fits)
-        throw Failure(name, "compression " + compressionName(c) + " is not defined for " + std::to_string(bits)
+        throw Failure(name, "compression " + compression(c) + " is not defined for " + std::to_string(bits)
                                 + "-bit pictures");
     if (layout.topDown && (c == 1 || c == 2))
-        throw Failure(name, "compression " + compressionName(c) + " is not defined for top-down rows");
+        throw Failure(name, "compression " + compression(c) + " is not defined for top-down rows");
 
     if (bits <= 8) {
         const std::uint32_t full = 1u << bits;
@@ -369,7 +352,20 @@ void decodeBitmap(std::span<const std::uint8_t> bytes, const std::string &name, 
 {
     const Layout layout = readLayout(bytes, name);
     rows.begin(layout.width, layout.height);
-    if (layout.compression == 1 || layout.compression == 2)
+    if (layout.oneBit) {
+        std::vector<std::uint8_t> out(static_cast<std::size_t>(layout.width) * 3);
+        decodeOneBitPixels(bytes, layout.headers, name, [&](std::int32_t y, std::span<const std::int32_t> colours) {
+            if (!rows.wants(y))
+                return;
+            std::uint8_t *o = out.data();
+            for (const std::int32_t colour : colours) {
+                *o++ = static_cast<std::uint8_t>(colour & 0xFF);
+                *o++ = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+                *o++ = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
+            }
+            rows.row(y, Samples::Rgb, out);
+        });
+    } else if (layout.compression == 1 || layout.compression == 2)
         decodeRunLength(bytes, name, layout, rows);
     else
         decodeUncompressed(bytes, name, layout, rows);

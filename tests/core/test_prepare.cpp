@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -245,6 +246,10 @@ TEST_CASE(handBuiltBitmapsGiveThePattern)
     const std::vector<Row> rows {
         {"top-down 24 bits", {.height = -4, .pixels = patternPixels24({0, 1, 2, 3})}, patternDot},
         {"bottom-up 24 bits", {.height = 4, .pixels = patternPixels24({3, 2, 1, 0})}, patternDot},
+        {"1 bit, top-down, through the intake's decoder",
+         {.height = -4, .bitCount = 1, .palette = {light, dark},
+          .pixels = {0xE1, 0, 0, 0, 0x8C, 0, 0, 0, 0x52, 0, 0, 0, 0x87, 0, 0, 0}},
+         patternDot},
         {"2 bits per pixel",
          {.bitCount = 2,
           .palette = {light, dark, 0xFF0000, 0x00FF00},
@@ -562,8 +567,11 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
          Bmp {.bitCount = 4, .clrUsed = 2, .palette = {0, 0xFFFFFF}, .pixels = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x50, 0, 0, 0}}
              .build(),
          "odd.pic: pixel (0, 0) uses colour 5 of a table of 2 entries"},
+        {"one bit: the intake's reasons",
+         Bmp {.bitCount = 1, .clrUsed = 1, .palette = {0}, .pixels = Bytes(16, 0x01)}.build(),
+         "odd.pic: pixel (7, 0) from the top left uses colour table entry 1, but the table has one entry only"},
         {"bitmap with a JPEG inside", Bmp {.compression = 4, .pixels = Bytes(96)}.build(),
-         "odd.pic: compression 4 (a JPEG picture inside the bitmap) is not one prepare reads"},
+         "odd.pic: compression 4 (JPEG) is not one prepare reads"},
         {"RLE8 in a 24-bit bitmap", Bmp {.compression = 1, .pixels = Bytes(96)}.build(),
          "odd.pic: compression 1 (RLE8) is not defined for 24-bit pictures"},
         {"3 bits per pixel", Bmp {.bitCount = 3, .pixels = Bytes(16)}.build(), "odd.pic: 3 bits per pixel is no bitmap depth"},
@@ -676,6 +684,22 @@ TEST_CASE(names)
         ROW(row.name);
         CHECK_EQ(preparedPath(row.picture), row.prepared);
         CHECK_EQ(prepareCommand(row.picture), row.command);
+    }
+}
+
+// Every input the prepare fuzzer once found ends with dots or with Failure.
+TEST_CASE(fuzzFindings)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(QUELLBIT_TEST_DATA) / "fuzz" / "prepare";
+    for (const fs::directory_entry &input : fs::directory_iterator(folder)) {
+        ROW(input.path().filename().string());
+        std::ifstream in(input.path(), std::ios::binary);
+        const Bytes bytes(std::istreambuf_iterator<char>(in), {});
+        try {
+            CHECK_EQ(prepare(bytes).black.size(), std::size_t(kW * kH));
+        } catch (const Failure &) {
+        }
     }
 }
 
