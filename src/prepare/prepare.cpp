@@ -130,4 +130,15 @@ std::string prepareCommand(const std::string &picturePath)
     return "quellbit-cli prepare " + path;
 }
 
+std::string prepareSuggestion(std::span<const std::uint8_t> bytes, const std::string &picturePath)
+{
+    try {
+        (void)preparePicture(bytes, picturePath, {});
+    } catch (const Failure &) {
+        return {};
+    }
+    return "make a copy:    " + prepareCommand(picturePath) + "  (writes " + preparedPath(picturePath)
+        + ", 240 x 128 at 1 bit)\n";
+}
+
 } // namespace quellbit

@@ -58,4 +58,10 @@ std::string preparedPath(const std::string &picturePath);
 // quoted for a POSIX shell where needed: "quellbit-cli prepare 'my photo.bmp'".
 std::string prepareCommand(const std::string &picturePath);
 
+// For `info` on a picture the window refuses, the line that ends its
+// report: "make a copy:    quellbit-cli prepare photo.png  (writes
+// photo-lcd.bmp, 240 x 128 at 1 bit)\n" when prepare reads the picture in
+// `bytes`; empty when it cannot (the report has said why).
+std::string prepareSuggestion(std::span<const std::uint8_t> bytes, const std::string &picturePath);
+
 } // namespace quellbit

@@ -687,6 +687,15 @@ TEST_CASE(names)
     }
 }
 
+TEST_CASE(infoSuggestsPrepareWhenItReadsThePicture)
+{
+    ROW("a picture prepare reads");
+    CHECK_EQ(prepareSuggestion(readFixture("bmp-24-pillow.bmp"), "art/my logo.bmp"),
+             "make a copy:    quellbit-cli prepare 'art/my logo.bmp'  (writes art/my logo-lcd.bmp, 240 x 128 at 1 bit)\n");
+    ROW("one it cannot read");
+    CHECK_EQ(prepareSuggestion(bytesOf("GIF89a"), "logo.gif"), "");
+}
+
 // Every input the prepare fuzzer once found ends with dots or with Failure.
 TEST_CASE(fuzzFindings)
 {
