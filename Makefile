@@ -5,25 +5,32 @@ SHELL := /bin/bash
 # make bench - the measurements (Google Benchmark)
 # make package - a Debian package, checked after it is built
 # make fuzz  - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make cli   - only the command line and its tests, without Qt (a build server)
+# make test-cli - the same, then its tests
 
-PACKAGES := cmake ninja-build g++ qt6-base-dev libgl-dev xvfb xauth \
+PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file libpng-dev imagemagick
+            dpkg-dev file netpbm imagemagick
+# What the command line alone needs: a compiler, CMake and libpng.
+CLI_PACKAGES := cmake g++ libpng-dev
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+CLI_BUILD  ?= build-cli
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 CTEST := ctest --output-on-failure --timeout 300
 
-.PHONY: all deps configure build run test test-sanitize bench fuzz package screenshots clean
+.PHONY: all deps cli-deps configure build run test test-sanitize bench fuzz package screenshots cli test-cli clean
 
 all: build
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+deps: PACKAGE_LIST = $(PACKAGES)
+cli-deps: PACKAGE_LIST = $(CLI_PACKAGES)
+deps cli-deps:
+	@missing=""; for p in $(PACKAGE_LIST); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -56,8 +63,10 @@ test-sanitize: deps
 bench: deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUELLBIT_BENCH=ON -DBUILD_TESTING=OFF
 	cmake --build $(BENCH_BUILD)
-	@for b in $(BENCH_BUILD)/bin/bench_*; do echo "== $$b"; \
+	@for b in $(BENCH_BUILD)/bin/bench_*; do case $$b in */bench_file_loop|*/bench_peak_memory) continue;; esac; echo "== $$b"; \
 	  $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
+	@echo "== ldd quellbit-cli (no Qt, X11, GL or ICU)"; ldd $(BENCH_BUILD)/bin/quellbit-cli; \
+	  ! ldd $(BENCH_BUILD)/bin/quellbit-cli | grep -E -i 'libQt|libX|libxcb|libGL|libEGL|libOpenGL|libicu'
 
 # The README's pictures of both windows, taken under Xvfb.
 screenshots: build
@@ -86,5 +95,13 @@ fuzz: deps
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 
+# The command line, the core and their tests, with no Qt anywhere in the build.
+cli: cli-deps
+	cmake -S . -B $(CLI_BUILD) $(if $(shell command -v ninja),-G Ninja) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUELLBIT_GUI=OFF
+	cmake --build $(CLI_BUILD) -j $$(nproc)
+
+test-cli: cli
+	cd $(CLI_BUILD) && $(CTEST)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(CLI_BUILD)

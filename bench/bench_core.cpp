@@ -4,6 +4,7 @@
 //   data file to plotted surface          (target: under 50 us)
 //   our decoder beside Qt's image reader on the same bytes (ratio reported)
 
+#include "common/output_file.h"
 #include "convert/scan.h"
 #include "imaging/bitmap_image.h"
 #include "intake/picture_intake.h"
@@ -84,7 +85,7 @@ void BitmapFileToDataFile(benchmark::State &state)
     for (auto _ : state) {
         const PictureIntake intake = takePicture(picture);
         const BITMAPINFOHEADER &info = intake.headers.info;
-        SaveFileSink sink(output);
+        OutputFile sink(output.toStdString());
         NullProgress progress;
         scanPicture(intake.raster, colorValue(intake.headers.palette0), setRange(info.biWidth, info.biHeight),
                     info.biWidth, info.biHeight, sink, progress);
@@ -135,7 +136,7 @@ void SaveDataFile(benchmark::State &state)
     const std::string text = convertToText(samplePicture(), 0x000000);
     const QString output = workDir().filePath("lcd_part.txt");
     for (auto _ : state) {
-        SaveFileSink sink(output);
+        OutputFile sink(output.toStdString());
         for (std::size_t at = 0; at < text.size(); at += 45)
             sink.writeLine(std::string_view(text).substr(at, 45));
         sink.commit();

@@ -5,7 +5,10 @@
 #include "app/failure_report.h"
 #include "app/form1.h"
 #include "app/globals.h"
+#include "common/output_file.h"
 #include "imaging/bitmap_image.h"
+
+#include <QFile>
 
 namespace quellbit {
 
@@ -61,7 +64,7 @@ void Form1::Scan_Picture(std::int32_t onColor)
 {
     const std::int32_t width = BmpInfoHeader.biWidth;
     const std::int32_t height = BmpInfoHeader.biHeight;
-    SaveFileSink out(OutFilePath);
+    OutputFile out(QFile::encodeName(OutFilePath).toStdString());
     LabelProgress progress(ProgressPer);
     scanPicture(Picture, onColor, ScanBounds, width, height, out, progress);
     out.commit();

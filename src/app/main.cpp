@@ -4,11 +4,13 @@
 #include "app/failure_report.h"
 #include "app/form1.h"
 #include "app/form1_events.h"
+#include "common/output_file.h"
 
 #include <exception>
 
 int main(int argc, char **argv)
 {
+    quellbit::guardTemporaryFiles();
     quellbit::QuellbitApplication app(argc, argv);
     quellbit::Form1 window;
     try {

@@ -119,6 +119,11 @@ std::size_t InputFile::read(std::span<char> buffer)
 std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
 {
     InputFile file(path, limit);
+    return readWholeFile(file);
+}
+
+std::vector<std::uint8_t> readWholeFile(InputFile &file)
+{
     // One byte more than the size: a file that has grown since the open is
     // read on, and the end is seen without a second pass.
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);

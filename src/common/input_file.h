@@ -52,4 +52,7 @@ private:
 // All bytes of the file at `path`, read once through an InputFile.
 std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit = kLargestInput);
 
+// All bytes of a file already open, from where its reading stands.
+std::vector<std::uint8_t> readWholeFile(InputFile &file);
+
 } // namespace quellbit

@@ -43,9 +43,16 @@ public:
     const std::string &path() const { return path_; }
 
 private:
+    void flushBuffer();
+    void discard();
+    [[noreturn]] void fail(const std::string &what, int error);
+
     std::string path_;
+    std::string name_;      // the last part of the file replaced, links followed
     std::string temporary_; // empty when writing in place
+    int folder_ = -1;       // the folder of both, open
     int fd_ = -1;
+    int slot_ = -1;         // where the signal handler finds the temporary file
     std::string buffer_;
     bool committed_ = false;
 };
@@ -60,8 +67,14 @@ public:
     void commit();
 
 private:
+    [[noreturn]] void fail();
     std::FILE *stream_;
 };
+
+// The file that writing to `path` replaces: `path` itself, or the file its
+// chain of symbolic links ends at, whether or not that exists. Throws
+// Failure naming `path` for a chain that loops or cannot be read.
+std::string replacedFile(const std::string &path);
 
 // Once per process, before any output is written: SIGXFSZ is ignored (so a
 // write beyond the file size limit fails with a message), and SIGINT,

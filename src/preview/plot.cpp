@@ -3,6 +3,7 @@
 #include "common/checked.h"
 #include "common/failure.h"
 #include "common/input_file.h"
+#include "preview/data_lines.h"
 
 #include <algorithm>
 #include <array>
@@ -14,9 +15,6 @@
 namespace quellbit {
 
 namespace {
-
-// A data file line is 43 characters; anything near this size is no data file.
-constexpr std::size_t kLongestLine = 1 << 20;
 
 // What each character is to the line decoding: a hexadecimal digit's value,
 // kSeparatorH for "H" or "h", kOther for anything else.
@@ -160,76 +158,22 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
 
 namespace {
 
-// Plots the data file handed out by `read` a block at a time (`read` fills
-// the buffer it is given and returns how much it filled; 0 at the end). A
-// line is held whole only when it runs across two blocks.
-template <typename ReadBlock>
-void plotBlocks(ReadBlock read, const std::string &name, PlotState &state, Surface &surface, std::int32_t width,
-                std::int32_t height)
+// Plots every non-empty line of a data file in order.
+void plotLines(DataLines &lines, const std::string &name, PlotState &state, Surface &surface, std::int32_t width,
+               std::int32_t height)
 {
-    std::string pending; // the start of a line that goes on in the next block
     std::string bits;
-    long long lineNumber = 0;
-    bool afterCarriageReturn = false;
-    auto endLine = [&](std::string_view line) {
-        ++lineNumber;
+    std::string_view line;
+    LineEnd end = LineEnd::None;
+    while (lines.next(line, end)) {
         if (line.empty())
-            return;
+            continue;
         if (line.size() < kShortestDataLine)
-            throw Failure(name, "line " + thousands(lineNumber) + " has " + std::to_string(line.size())
+            throw Failure(name, "line " + thousands(lines.number()) + " has " + std::to_string(line.size())
                                     + " characters, too few for a data line (at least 13)");
         decodeLineInto(line, bits);
         plotBits(bits, state, surface, width, height);
-    };
-
-    std::array<char, 16 * 1024> buffer;
-    for (;;) {
-        const std::size_t got = read(std::span<char>(buffer));
-        if (got == 0)
-            break;
-        const char *const begin = buffer.data();
-        const char *const stop = begin + got;
-        const char *p = begin;
-        // The next CR and LF at or after p, found a block at a time.
-        const char *nextCr = nullptr;
-        const char *nextLf = nullptr;
-        auto next = [stop](const char *from, char c, const char *known) {
-            if (known && known >= from)
-                return known;
-            const void *found = std::memchr(from, c, static_cast<std::size_t>(stop - from));
-            return found ? static_cast<const char *>(found) : stop;
-        };
-        while (p < stop) {
-            if (afterCarriageReturn && *p == '\n') { // CR LF ends one line, not two
-                afterCarriageReturn = false;
-                ++p;
-                continue;
-            }
-            afterCarriageReturn = false;
-            nextCr = next(p, '\r', nextCr);
-            nextLf = next(p, '\n', nextLf);
-            const char *end = std::min(nextCr, nextLf);
-            const auto length = static_cast<std::size_t>(end - p);
-            if (pending.size() + length > kLongestLine)
-                throw Failure(name, "line " + thousands(lineNumber + 1)
-                                        + " is over a million characters long; this is no data file");
-            if (end == stop) {
-                pending.append(p, length); // the line goes on in the next block
-                break;
-            }
-            if (pending.empty()) {
-                endLine(std::string_view(p, length));
-            } else {
-                pending.append(p, length);
-                endLine(pending);
-                pending.clear();
-            }
-            afterCarriageReturn = *end == '\r';
-            p = end + 1;
-        }
     }
-    if (!pending.empty())
-        endLine(pending);
 }
 
 } // namespace
@@ -240,7 +184,8 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
     state = PlotState {};
 
     InputFile file(path);
-    plotBlocks([&file](std::span<char> block) { return file.read(block); }, path, state, surface, width, height);
+    DataLines lines([&file](std::span<char> block) { return file.read(block); }, path);
+    plotLines(lines, path, state, surface, width, height);
 }
 
 void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
@@ -252,7 +197,8 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
             throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
         return static_cast<std::size_t>(in.gcount());
     };
-    plotBlocks(read, name, state, surface, width, height);
+    DataLines lines(read, name);
+    plotLines(lines, name, state, surface, width, height);
 }
 
 } // namespace quellbit

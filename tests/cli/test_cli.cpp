@@ -1,273 +1,332 @@
-// Runs the built quellbit-cli as a user would and checks exit statuses,
-// the files it writes (and does not write) and what it says.
+// quellbit-cli as a user drives it: in this process where a row needs no
+// process of its own (exit status, what it says, what it writes and leaves
+// alone), and as the built program where it does (a file size limit, a
+// signal in the middle of a batch). Each kind of outcome shows once: the
+// rules behind them are tested with the core.
 
-#include "support/hostile_files.h"
+#include "cli/command_line.h"
+#include "support/bmp_writer.h"
+#include "support/check.h"
+#include "support/data_text.h"
+#include "support/files.h"
 
-#include <QDir>
-#include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QtTest>
-
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <sstream>
+#include <thread>
+
+using testbmp::TempFolder;
+using testtext::marksText;
+using testtext::replaced;
 
 namespace {
 
-const QByteArray kLimits
-    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
+const std::string kLimits = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
+const std::string kNotUtf8 = "\xFF\xFEpicture"; // Latin-1 bytes, as an old file system might hold
 
-// Every entry of a folder, the hidden temporary files of a writer included.
-const QDir::Filters kEverything = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+// Good, refused, broken and mistaken files side by side in `dir`.
+void makeFiles(const TempFolder &dir)
+{
+    testbmp::Layout layout;
+    layout.pixel = testtext::marks;
+    const std::string good = testbmp::build(layout);
+    for (const std::string &name : std::vector<std::string> {"good.bmp", "good2.bmp", "x.bmp", "x.BMP", kNotUtf8 + ".bmp"})
+        testbmp::save(dir.file(name), good);
+    testbmp::save(dir.file("short.bmp"), good.substr(0, 62 + 32 * 100));
+    layout.width = 320;
+    testbmp::save(dir.file("wide.bmp"), testbmp::build(layout));
+    ::mkfifo(dir.file("pipe.bmp").c_str(), 0644);
+    ::symlink("good.bmp", dir.file("link.bmp").c_str());
+    testbmp::save(dir.file("marks.txt"), marksText());
+    testbmp::save(dir.file("edited.txt"), std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
+    testbmp::save(dir.file("lf.txt"), replaced(marksText(), "\r\n", "\n"));
+    testbmp::save(dir.file("short.txt"), "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
+}
+
+// The data files and pictures a command made, and any temporary file left:
+// the entries named "lcd_*", "out*" and ".quellbit*".
+std::string made(const TempFolder &dir)
+{
+    std::string list;
+    std::istringstream names(testbmp::listing(dir.path()));
+    for (std::string name; names >> name;)
+        if (name.starts_with("lcd_") || name.starts_with("out") || name.starts_with(".quellbit"))
+            list += (list.empty() ? "" : " ") + name;
+    return list;
+}
 
 struct Run {
     int status = -1;
-    QByteArray out, err;
+    std::string out;
+    std::string err;
 };
 
-// Runs quellbit-cli in `folder`; through `wrapper` (a command and its
-// options) when one is given.
-Run cli(const QString &folder, const QStringList &arguments, QStringList wrapper = {})
+// Runs the command line in this process with `dir` as the working folder;
+// standard output goes to `out` when one is given.
+Run cli(const TempFolder &dir, std::vector<std::string> words, std::FILE *out = nullptr)
 {
-    wrapper << QStringLiteral(QUELLBIT_CLI) << arguments;
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start(wrapper.takeFirst(), wrapper);
-    process.waitForFinished(60000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError()};
+    char *outText = nullptr;
+    char *errText = nullptr;
+    std::size_t outSize = 0;
+    std::size_t errSize = 0;
+    std::FILE *outStream = out ? out : ::open_memstream(&outText, &outSize);
+    std::FILE *errStream = ::open_memstream(&errText, &errSize);
+    words.insert(words.begin(), "quellbit-cli");
+    std::vector<char *> argv;
+    for (std::string &word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const int here = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    Run run;
+    if (::chdir(dir.path().c_str()) == 0)
+        run.status = quellbit::cli::run(static_cast<int>(words.size()), argv.data(), outStream, errStream);
+    (void)::fchdir(here);
+    ::close(here);
+    if (!out)
+        std::fclose(outStream);
+    std::fclose(errStream);
+    run.out = outText ? std::string(outText, outSize) : std::string();
+    run.err = std::string(errText, errSize);
+    std::free(outText);
+    std::free(errText);
+    return run;
 }
 
-// Black (palette entry 0, the Normal on colour) at five dots on white:
-// (0, 0), (9, 0), (15, 0), (239, 0) and (0, 1).
-int marks(int x, int y)
+// Starts the built program in `dir`, standard output thrown away and
+// standard error to `errFile`; `limit` bytes is its file size limit (0: the
+// present one).
+pid_t start(const TempFolder &dir, const std::vector<std::string> &words, const std::string &errFile, rlim_t limit = 0)
 {
-    const bool black = (y == 0 && (x == 0 || x == 9 || x == 15 || x == 239)) || (y == 1 && x == 0);
-    return black ? 0 : 1;
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    const int null = ::open("/dev/null", O_WRONLY);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (null < 0 || err < 0 || ::dup2(null, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(dir.path().c_str()) != 0)
+        ::_exit(126);
+    if (limit != 0) {
+        const rlimit small {limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    std::vector<char *> argv {const_cast<char *>(QUELLBIT_CLI)};
+    for (const std::string &word : words)
+        argv.push_back(const_cast<char *>(word.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
 }
 
-QByteArray bmp(const testbmp::Layout &layout)
+// The program's end: its exit status, or 128 plus the signal that ended it.
+int finish(pid_t pid)
 {
-    return QByteArray::fromStdString(testbmp::build(layout));
-}
-
-bool save(const QString &path, const QByteArray &bytes)
-{
-    return testbmp::save(path.toStdString(), bytes.toStdString());
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The data file of the marks, worked out by hand: (0,0) is bit 0 of byte 0,
-// (9,0) and (15,0) bits 1 and 7 of byte 1; (239,0) is bit 7 of byte 29 and
-// (0,1) bit 0 of byte 30, items 6 and 7 of line 4. Every other byte is 00H.
-QByteArray marksText()
-{
-    QByteArray text = QByteArray("        DB 00H,00H,00H,00H,00H,00H,00H,00H;\r\n").repeated(480);
-    text.replace(0, 45, "        DB 01H,82H,00H,00H,00H,00H,00H,00H;\r\n");
-    return text.replace(3 * 45, 45, "        DB 00H,00H,00H,00H,00H,80H,01H,00H;\r\n");
-}
-
-// Good and bad pictures side by side in `folder`.
-void makePictures(const QString &folder)
-{
-    testbmp::Layout layout;
-    layout.pixel = marks;
-    const QByteArray good = bmp(layout);
-    save(folder + "/good.bmp", good);
-    save(folder + "/good2.bmp", good);
-    save(folder + "/short.bmp", good.left(62 + 32 * 100));
-    layout.infoSize = 124;
-    save(folder + "/v5.bmp", bmp(layout));
-    layout.width = 320;
-    save(folder + "/wide.bmp", bmp(layout));
-    save(folder + "/marks.txt", marksText());
-    save(folder + "/edited.txt", marksText().replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
-    save(folder + "/short.txt", "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 } // namespace
 
-class TestCli : public QObject {
-    Q_OBJECT
+// Every command's exit status, part of what it says (on either stream) and
+// the files it leaves: only those named, and never a temporary file.
+TEST_CASE(commands)
+{
+    struct Row {
+        const char *name;
+        std::vector<std::string> words; // "@" stands for the folder's full path
+        int status;
+        std::string says;
+        std::string made = {};
+    };
+    const std::string both = "lcd_good.txt lcd_good2.txt";
+    const std::string replacement = "\xEF\xBF\xBD";
+    for (const Row &row : std::initializer_list<Row> {
+             {"an accepted picture converts beside itself", {"convert", "good.bmp"}, 0, "./lcd_good.txt\n", "lcd_good.txt"},
+             {"-o -: the data file on standard output", {"convert", "-o", "-", "good.bmp"}, 0, marksText()},
+             {"--inverse: the other colour's dots", {"convert", "--inverse", "-o", "-", "good.bmp"}, 0,
+              "        DB FEH,7DH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n        DB FFH"},
+             {"a refused picture among accepted ones: 1", {"convert", "good.bmp", "wide.bmp", "good2.bmp"}, 1,
+              "wide.bmp: rejected (320 x 128, 1 bit): width is 320, not 240\n  " + kLimits, both},
+             {"a broken picture among them: 3 wins over 1", {"convert", "good.bmp", "short.bmp", "wide.bmp", "good2.bmp"},
+              3, "short.bmp: the pixel data ends after row 100 of 128", both},
+             {"a named pipe is refused at once", {"convert", "pipe.bmp"}, 3, "pipe.bmp: not a regular file (a named pipe)"},
+             {"a name that is not UTF-8 is kept as it is", {"convert", kNotUtf8 + ".bmp"}, 0,
+              "./lcd_" + kNotUtf8 + ".txt\n", "lcd_" + kNotUtf8 + ".txt"},
+             {"and shown with replacement characters", {"convert", "gone" + kNotUtf8 + ".bmp"}, 3,
+              "gone" + replacement + replacement + "picture.bmp: "},
+             {"-o with a name that is not UTF-8", {"convert", "-o", "out" + kNotUtf8, "good.bmp"}, 0, "",
+              "out" + kNotUtf8},
+             {"two pictures, one data file: the second is not converted", {"convert", "x.bmp", "x.BMP"}, 3,
+              "x.BMP: not converted: its data file ./lcd_x.txt is also the data file of x.bmp", "lcd_x.txt"},
+             {"also when the folder is named two ways", {"convert", "good.bmp", "@/good.bmp"}, 3,
+              "@/good.bmp: not converted: its data file @/lcd_good.txt is also the data file of good.bmp",
+              "lcd_good.txt"},
+             {"the output is the picture itself", {"convert", "-o", "good.bmp", "good.bmp"}, 3,
+              "good.bmp: not converted: good.bmp is the picture itself"},
+             {"the output is the picture through a link", {"convert", "-o", "link.bmp", "good.bmp"}, 3,
+              "good.bmp: not converted: link.bmp is the picture itself"},
+             {"render onto its own data file", {"render", "-o", "marks.txt", "marks.txt"}, 3,
+              "marks.txt: not drawn: marks.txt is the data file itself"},
 
-private slots:
-    // Every command's exit status, a part of what it says (on either stream)
-    // and the data files it leaves; no command here writes a PNG.
-    void exitStatus_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QByteArray>("says");
-        QTest::addColumn<QStringList>("written");
-        const auto row = [](const char *name, const QStringList &arguments, int status, const char *says,
-                             const QStringList &written = {}) {
-            QTest::newRow(name) << arguments << status << QByteArray(says) << written;
-        };
-        const QStringList both {"lcd_good.txt", "lcd_good2.txt"};
-        row("accepted picture converts beside itself", {"convert", "good.bmp"}, 0, "./lcd_good.txt",
-            {"lcd_good.txt"});
-        row("rejected among accepted still 1", {"convert", "good.bmp", "wide.bmp", "good2.bmp"}, 1,
-            "wide.bmp: rejected (320 x 128, 1 bit): width is 320, not 240", both);
-        row("batch goes on after a missing file; 3 wins over 1",
-            {"convert", "good.bmp", "gone.bmp", "wide.bmp", "good2.bmp"}, 3, "gone.bmp: cannot be opened",
-            both);
-        row("help is no error", {"convert", "--help"}, 0, "Prints each file written.");
-        row("version is no error", {"--version"}, 0, "quellbit-cli ");
-        row("no command is a usage error", {}, 2, "no command given");
-        row("unknown command is a usage error", {"paint", "good.bmp"}, 2, "unknown command \"paint\"");
-        row("convert without a picture", {"convert"}, 2, "no picture given");
-        row("-o with two pictures", {"convert", "-o", "x.txt", "good.bmp", "good2.bmp"}, 2, "exactly one");
-        row("unknown option", {"convert", "--sideways", "good.bmp"}, 2, "sideways");
-        row("check on rejected picture", {"check", "wide.bmp"}, 1, "width is 320, not 240");
-        row("check: the file converting would write", {"check", "good.bmp", "marks.txt"}, 0,
-            "marks.txt: matches good.bmp");
-        row("check: two dots more", {"check", "good.bmp", "edited.txt"}, 4,
-            "2 dots differ, first difference on line 4");
-        row("check: Inverse against the Normal file", {"check", "--inverse", "good.bmp", "marks.txt"}, 4,
-            "30720 dots differ, first difference on line 1");
-        row("check with no data file", {"check", "good.bmp"}, 3, "lcd_good.txt: cannot be opened");
-        row("render of missing data file", {"render", "lcd_gone.txt"}, 3, "lcd_gone.txt: cannot be opened");
-        row("render stops at a short line", {"render", "-o", "out.png", "short.txt"}, 3, "line 2");
-        row("info: the report on an accepted picture", {"info", "v5.bmp"}, 0, "colour table:   bytes 138 to 145");
-        row("info: rejection gives the reason", {"info", "wide.bmp"}, 1, "rejected: width is 320, not 240");
-        row("info: cut-short pixels are named", {"info", "short.bmp"}, 3, "ends after row 100 of 128");
+             {"check: the file conversion writes", {"check", "good.bmp", "marks.txt"}, 0, "marks.txt: matches good.bmp"},
+             {"check: two dots more", {"check", "good.bmp", "edited.txt"}, 4,
+              "edited.txt: differs from what good.bmp converts to: 2 dots differ, first difference on line 4"},
+             {"check: the same dots, other line ends", {"check", "good.bmp", "lf.txt"}, 4,
+              "lf.txt: same dots; the text differs from what conversion writes, first at line 1 (LF line end instead "
+              "of CR LF)"},
+             {"check: Inverse against the Normal file", {"check", "--inverse", "good.bmp", "marks.txt"}, 4,
+              "30720 dots differ, first difference on line 1"},
+             {"check: no data file", {"check", "good.bmp"}, 3, "./lcd_good.txt: "},
+             {"check: a refused picture", {"check", "wide.bmp"}, 1, "width is 320, not 240"},
+             {"render: PNG beside the data file", {"render", "marks.txt"}, 0, "marks.png\n"},
+             {"render: the format from the name, any case", {"render", "-o", "out.BMP", "marks.txt"}, 0, "out.BMP\n",
+              "out.BMP"},
+             {"render -o -: PNG", {"render", "-o", "-", "marks.txt"}, 0, "\x89PNG\r\n\x1A\n"},
+             {"render -o -: BMP when asked", {"render", "--format", "bmp", "-o", "-", "marks.txt"}, 0,
+              std::string("BM>\x10\0\0", 6)},
+             {"render: a line too short", {"render", "-o", "out.png", "short.txt"}, 3, "short.txt: line 2"},
+             {"info: an accepted picture", {"info", "good.bmp"}, 0, "\nverdict:        accepted\n"},
+             {"info: a refused picture", {"info", "wide.bmp"}, 1, "\nverdict:        rejected: width is 320, not 240"},
+             {"info: a broken picture", {"info", "short.bmp"}, 3,
+              "\nverdict:        the headers pass, but the picture cannot be decoded: the pixel data ends after row 100"},
+
+             {"help", {"--help"}, 0, "Usage: quellbit-cli convert [--inverse] [-o OUT] PICTURE...\n"},
+             {"a command's help", {"render", "--help"}, 0,
+              "Usage: quellbit-cli render [-o OUT] [--format png|bmp] DATAFILE\n"},
+             {"version", {"--version"}, 0, "quellbit-cli 0.1.0\n"},
+             {"no command", {}, 2, "quellbit-cli: no command given"},
+             {"an unknown command", {"paint", "good.bmp"}, 2, "quellbit-cli: unknown command \"paint\""},
+             {"no picture", {"convert"}, 2, "quellbit-cli convert: no picture given\nUsage: quellbit-cli convert"},
+             {"-o with two pictures", {"convert", "-o", "out.txt", "good.bmp", "good2.bmp"}, 2, "-o takes exactly one picture"},
+             {"-o without a value", {"convert", "good.bmp", "-o"}, 2, "convert: -o needs a value"},
+             {"-o with an empty name", {"convert", "-o", "", "good.bmp"}, 2, "convert: -o needs a file name"},
+             {"-o given twice", {"convert", "-o", "out1", "--output=out2", "good.bmp"}, 2, "--output given twice"},
+             {"an unknown option", {"convert", "--sideways", "good.bmp"}, 2, "unknown option \"--sideways\""},
+             {"a value for a switch", {"convert", "--inverse=yes", "good.bmp"}, 2, "--inverse takes no value"},
+             {"an unknown format", {"render", "--format", "gif", "marks.txt"}, 2, "--format takes png or bmp, not \"gif\""},
+             {"check with three files", {"check", "good.bmp", "marks.txt", "edited.txt"}, 2,
+              "give a picture and at most one data file"},
+             {"info with two pictures", {"info", "good.bmp", "wide.bmp"}, 2, "give exactly one picture"},
+         }) {
+        ROW(row.name);
+        TempFolder dir;
+        makeFiles(dir);
+        std::vector<std::string> words;
+        for (const std::string &word : row.words)
+            words.push_back(replaced(word, "@", dir.path()));
+        const Run run = cli(dir, words);
+        CHECK_EQ(run.status, row.status);
+        const std::string says = replaced(row.says, "@", dir.path());
+        if (!CHECK((run.out + run.err).find(says) != std::string::npos))
+            std::fprintf(stderr, "    says: %s%s\n", run.out.c_str(), run.err.c_str());
+        CHECK_EQ(made(dir), row.made);
+        CHECK_EQ(testbmp::load(dir.file("good.bmp")).size(), std::size_t {62 + 128 * 32}); // never touched
     }
+}
 
-    void exitStatus()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
-        QFETCH(QByteArray, says);
-        QFETCH(QStringList, written);
-        QTemporaryDir dir;
-        makePictures(dir.path());
-        const Run run = cli(dir.path(), arguments);
-        QCOMPARE(run.status, status);
-        QVERIFY2(run.out.contains(says) || run.err.contains(says), (run.out + run.err).constData());
-        QCOMPARE(QDir(dir.path()).entryList({"lcd_*"}), written);
-        QCOMPARE(QDir(dir.path()).entryList({"*.png"}), QStringList());
-    }
+// A data file that is a link to another picture's data file of the same
+// call is that data file: not written twice, the link left as it is.
+TEST_CASE(dataFileThroughALink)
+{
+    TempFolder dir;
+    makeFiles(dir);
+    REQUIRE(::symlink("lcd_x.txt", dir.file("lcd_good.txt").c_str()) == 0);
+    const Run run = cli(dir, {"convert", "x.bmp", "good.bmp"});
+    CHECK_EQ(run.status, 3);
+    CHECK_EQ(run.err, "good.bmp: not converted: its data file ./lcd_good.txt is also the data file of x.bmp, converted "
+                      "before it in this call\n");
+    struct stat link {};
+    CHECK(::lstat(dir.file("lcd_good.txt").c_str(), &link) == 0 && S_ISLNK(link.st_mode));
+    CHECK_EQ(made(dir), "lcd_good.txt lcd_x.txt");
+}
 
-    void outputBytesAreHandChecked()
-    {
-        QTemporaryDir dir;
-        makePictures(dir.path());
-        const QByteArray text = marksText();
-        QCOMPARE(cli(dir.path(), {"convert", "good.bmp"}).out, QByteArray("./lcd_good.txt\n"));
-        QCOMPARE(readAll(dir.filePath("lcd_good.txt")), text);
-        // A 124-byte info header: the palette is found after it, not at byte 54.
-        QCOMPARE(cli(dir.path(), {"convert", "v5.bmp"}).out, QByteArray("./lcd_v5.txt\n"));
-        QCOMPARE(readAll(dir.filePath("lcd_v5.txt")), text);
-        QCOMPARE(cli(dir.path(), {"convert", "-o", "pic.inc", "good.bmp"}).out, QByteArray("pic.inc\n"));
-        QCOMPARE(readAll(dir.filePath("pic.inc")), text);
-        QCOMPARE(cli(dir.path(), {"convert", "-o", "-", "good.bmp"}).out, text);
-        QCOMPARE(QDir(dir.path()).entryList({"lcd_*", "*.inc"}),
-            QStringList({"lcd_good.txt", "lcd_v5.txt", "pic.inc"})); // -o - wrote no file
-
-        const QByteArray inverse = cli(dir.path(), {"convert", "--inverse", "-o", "-", "good.bmp"}).out;
-        QCOMPARE(inverse.left(45), QByteArray("        DB FEH,7DH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n"));
-        QCOMPARE(inverse.size(), text.size());
-        for (qsizetype start = 0; start < text.size(); start += 45) // each item is the complement
-            for (qsizetype at = start + 11; at < start + 43; at += 4)
-                QCOMPARE(text.mid(at, 2).toInt(nullptr, 16) ^ inverse.mid(at, 2).toInt(nullptr, 16), 0xFF);
-    }
-
-    void failuresKeepEarlierFiles()
-    {
-        QTemporaryDir dir;
-        makePictures(dir.path());
-        save(dir.filePath("lcd_wide.txt"), "earlier");
-        QCOMPARE(cli(dir.path(), {"convert", "wide.bmp"}).status, 1);
-        QCOMPARE(readAll(dir.filePath("lcd_wide.txt")), QByteArray("earlier"));
-
-        QDir(dir.path()).mkdir("lcd_good.txt");
-        const Run inTheWay = cli(dir.path(), {"convert", "good.bmp"});
-        QCOMPARE(inTheWay.status, 3);
-        QVERIFY(inTheWay.err.contains("lcd_good.txt"));
-        QCOMPARE(cli(dir.path(), {"convert", "-o", "good.bmp/out.txt", "good2.bmp"}).status, 3);
-        QCOMPARE(QDir(dir.path()).entryList({"lcd_*", ".*", "out*"}, kEverything),
-            QStringList({"lcd_good.txt", "lcd_wide.txt"})); // the folder in the way and the earlier file
-    }
-
-    // Damaged and mistaken files, one of each outcome of the intake (the
-    // whole table runs in the core tests): a clear message naming the file,
-    // and nothing written beside it, not even a hidden temporary file.
-    void hostileInput_data()
-    {
-        QTest::addColumn<int>("row"); // of the hostile table; -1: the kind below
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QByteArray>("reason");
-        QTest::addColumn<QString>("kind"); // "table", "unreadable" or "read-only folder"
-        QList<testbmp::Outcome> shown;
-        const std::vector<testbmp::HostileCase> cases = testbmp::hostileCases();
-        for (std::size_t i = 0; i < cases.size(); ++i)
-            if (!shown.contains(cases[i].outcome)) {
-                shown << cases[i].outcome;
-                QTest::newRow(cases[i].name.c_str())
-                    << int(i) << int(cases[i].outcome) << QByteArray::fromStdString(cases[i].reason) << "table";
-            }
-        QTest::newRow("an unreadable file") << -1 << int(testbmp::Outcome::Broken)
-                                            << QByteArray("cannot be opened") << "unreadable";
-        QTest::newRow("a good picture in a read-only folder") << -1 << int(testbmp::Outcome::Broken)
-                                                              << QByteArray("cannot be created") << "read-only folder";
-    }
-
-    void hostileInput()
-    {
-        QFETCH(int, row);
-        QFETCH(int, outcome);
-        QFETCH(QByteArray, reason);
-        QFETCH(QString, kind);
-        QTemporaryDir dir;
-        const QString picture = dir.filePath("x.bmp");
-        QVERIFY(row >= 0 ? testbmp::place(testbmp::hostileCases().at(std::size_t(row)), picture.toStdString())
-                         : save(picture, bmp({})));
-        QStringList wrapper; // root reads whatever the permission bits say: run as nobody
-        const bool bound = kind == "unreadable" || kind == "read-only folder";
-        if (bound && ::geteuid() == 0) {
-            if (QStandardPaths::findExecutable("setpriv").isEmpty())
-                QSKIP("setpriv is missing: no way to run as a user bound by permission bits");
-            wrapper = QStringList {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+// A data file drawn as a bitmap (chosen by the name's extension, in any
+// case) converts back to itself, byte for byte.
+TEST_CASE(renderToBitmapAndBack)
+{
+    TempFolder dir;
+    std::mt19937 random(20240607);
+    for (int picture = 0; picture < 5; ++picture) {
+        ROW("random picture " + std::to_string(picture));
+        std::string text;
+        std::vector<unsigned> bytes(8);
+        for (int line = 0; line < 480; ++line) {
+            for (unsigned &byte : bytes)
+                byte = static_cast<unsigned>(random() & 0xFF);
+            text += testtext::line(bytes);
         }
-        if (kind == "unreadable") // in a folder anyone could write to, were the file read
-            QVERIFY(QFile::setPermissions(picture, {})
-                && QFile::setPermissions(dir.path(), QFileDevice::Permissions::fromInt(0x7777)));
-        if (kind == "read-only folder")
-            QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::Permissions::fromInt(0x5555)));
-        const Run run = cli(dir.path(), {"convert", "x.bmp"}, wrapper);
-        const QStringList listing = QDir(dir.path()).entryList(kEverything, QDir::Name);
-        QCOMPARE(run.status, QList<int>({0, 1, 3, 3}).at(outcome)); // Converted, Rejected, Broken, NotRegular
-        if (outcome == int(testbmp::Outcome::Converted)) {
-            QCOMPARE(listing, QStringList({"lcd_x.txt", "x.bmp"}));
-            QCOMPARE(QFileInfo(dir.filePath("lcd_x.txt")).size(), 21600);
-            return;
-        }
-        const char *named = kind == "read-only folder" ? "./lcd_x.txt: " : "x.bmp: "; // the file that failed
-        QVERIFY2(run.err.startsWith(named), run.err.constData());
-        QVERIFY2(run.err.contains(outcome == int(testbmp::Outcome::Rejected) ? kLimits : reason),
-            run.err.constData());
-        QCOMPARE(listing, QStringList({"x.bmp"}));
+        REQUIRE(testbmp::save(dir.file("lcd.txt"), text));
+        REQUIRE_EQ(cli(dir, {"render", "-o", "picture.Bmp", "lcd.txt"}).status, 0);
+        CHECK_EQ(cli(dir, {"convert", "-o", "-", "picture.Bmp"}).out, text);
     }
+}
 
-    void renderDrawsTheDots()
-    {
-        QTemporaryDir dir;
-        makePictures(dir.path());
-        const Run run = cli(dir.path(), {"render", "marks.txt"});
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, QByteArray("marks.png\n"));
-        const QImage image(dir.filePath("marks.png"));
-        QCOMPARE(image.size(), QSize(240, 128));
-        for (int y = 0; y < 128; ++y)
-            for (int x = 0; x < 240; ++x) // black 1 bits on dark green
-                QCOMPARE(image.pixel(x, y) | 0xFF000000, marks(x, y) ? qRgb(0, 128, 0) : qRgb(0, 0, 0));
+// Standard output that cannot be written: said, and exit 3.
+TEST_CASE(fullStandardOutput)
+{
+    for (const std::vector<std::string> &words : std::initializer_list<std::vector<std::string>> {
+             {"convert", "-o", "-", "good.bmp"}, {"convert", "good.bmp"}, {"render", "-o", "-", "marks.txt"},
+             {"info", "good.bmp"}}) {
+        ROW(words[0] + " " + words.back() + (words.size() > 2 ? " to -" : ""));
+        TempFolder dir;
+        makeFiles(dir);
+        std::FILE *full = std::fopen("/dev/full", "w");
+        REQUIRE(full != nullptr);
+        const Run run = cli(dir, words, full);
+        std::fclose(full);
+        CHECK_EQ(run.status, 3);
+        CHECK_EQ(run.err, "standard output: No space left on device\n");
     }
-};
+}
 
-QTEST_GUILESS_MAIN(TestCli)
-#include "test_cli.moc"
+// The program itself under a file size limit: a message, not death by
+// SIGXFSZ, the earlier data file kept, no temporary file left.
+TEST_CASE(fileSizeLimit)
+{
+    TempFolder dir;
+    makeFiles(dir);
+    testbmp::save(dir.file("lcd_good.txt"), "earlier");
+    const pid_t pid = start(dir, {"convert", "good.bmp"}, dir.file("err"), 4096);
+    CHECK_EQ(finish(pid), 3);
+    CHECK_EQ(testbmp::load(dir.file("err")), "./lcd_good.txt: cannot be written: File too large\n");
+    CHECK_EQ(testbmp::load(dir.file("lcd_good.txt")), "earlier");
+    CHECK_EQ(made(dir), "lcd_good.txt");
+}
+
+// SIGTERM at some moment of a long batch: the program ends by it and
+// leaves no temporary file.
+TEST_CASE(terminatedInTheMiddleOfABatch)
+{
+    TempFolder dir;
+    testbmp::Layout layout;
+    layout.pixel = testtext::marks;
+    const std::string good = testbmp::build(layout);
+    std::vector<std::string> words {"convert"};
+    for (int i = 0; i < 400; ++i) {
+        words.push_back("p" + std::to_string(i) + ".bmp");
+        testbmp::save(dir.file(words.back()), good);
+    }
+    int cut = 0; // runs the signal ended before the batch was done
+    for (int attempt = 0; attempt < 12; ++attempt) {
+        ROW("signal after " + std::to_string(2 + 5 * attempt) + " ms");
+        const pid_t pid = start(dir, words, dir.file("err"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(2 + 5 * attempt));
+        ::kill(pid, SIGTERM);
+        const int status = finish(pid);
+        CHECK(status == 128 + SIGTERM || status == 0);
+        cut += status == 128 + SIGTERM ? 1 : 0;
+        CHECK_EQ(made(dir).find(".quellbit"), std::string::npos);
+    }
+    CHECK(cut >= 6);
+}
+
+CHECK_MAIN

@@ -192,17 +192,9 @@ TEST_CASE(plot)
               "1000000010100101", ""},
              {"lines beyond 480 are ignored", repeated(kAllSet, 480) + kAllClear, full, ""},
              {"empty lines are skipped", "\r\n\r\n" + kAllSet + "\r\n" + kAllSet, two, ""},
-             {"LF and CR line ends", kAllSet.substr(0, 43) + '\n' + kAllSet.substr(0, 43) + '\r' + kAllClear,
-              two + std::string(64, '0'), ""},
-             {"no line end after the last line", kAllSet + kAllSet.substr(0, 43), two, ""},
-             // Five leading LFs put a CR LF across bytes 16383 and 16384.
-             {"CR LF across 16 KiB", std::string(5, '\n') + repeated(kAllSet, 480), full, ""},
              {"a short line fails naming file and line, earlier dots stay",
               kAllSet + "\r\n" + kAllSet + "        DB\r\n" + kAllClear, two,
               "line 4 has 10 characters, too few for a data line (at least 13)"},
-             {"a line over a million characters is refused, earlier dots stay",
-              kAllSet + "        DB " + std::string(1 << 20, '0') + "H;\r\n", two.substr(0, 64),
-              "line 2 is over a million characters long; this is no data file"},
              {"round trip of a random picture", convertToText(raster, 0x336699), dots, ""}}) {
         ROW(row.name);
         const RecordingSurface surface = plotText(row.content);

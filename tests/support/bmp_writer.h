@@ -5,8 +5,9 @@
 // top-down rows, other signatures, pixel data placed elsewhere, missing
 // bytes. Standard C++ only: the bytes of a file are a std::string.
 
+#include "support/files.h"
+
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -114,19 +115,6 @@ inline std::string withField16(std::string bytes, std::size_t offset, std::uint1
     std::string field;
     put16(field, value);
     return bytes.replace(offset, field.size(), field);
-}
-
-inline bool save(const std::string &path, const std::string &bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(file.flush());
-}
-
-inline std::string load(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 } // namespace testbmp

@@ -1,14 +1,24 @@
 #pragma once
 
-// Files for tests: a fresh temporary folder, and how often a file is opened.
+// Files for tests: a fresh temporary folder, what a folder holds, how often
+// a file is opened, and a piece of a test run as a process of its own (as
+// the user nobody where the test runs as root).
 
+#include <grp.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace testbmp {
 
@@ -26,6 +36,11 @@ public:
     ~TempFolder()
     {
         std::error_code ignored;
+        // A test may have taken the write permission of a folder away.
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
+            if (it->is_directory(ignored) && !it->is_symlink(ignored))
+                ::chmod(it->path().c_str(), 0700);
         std::filesystem::remove_all(path_, ignored);
     }
     TempFolder(const TempFolder &) = delete;
@@ -60,6 +75,59 @@ template <typename Run> int opensDuring(const std::string &path, Run run)
         }
     ::close(watch);
     return opens;
+}
+
+// The bytes of a whole file, written and read back (empty when it cannot
+// be read).
+inline bool save(const std::string &path, const std::string &bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(bytes.data(), std::streamsize(bytes.size()));
+    return bool(file.flush());
+}
+
+inline std::string load(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// Every entry of a folder, hidden ones included, sorted, joined by spaces.
+inline std::string listing(const std::string &folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto &entry : std::filesystem::directory_iterator(folder, ec))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    std::string out;
+    for (const std::string &name : names)
+        out += (out.empty() ? "" : " ") + name;
+    return out;
+}
+
+inline constexpr uid_t kNobody = 65534;
+
+// Runs `body` in a child process and returns its exit status, or 128 plus
+// the signal that ended it. With `asNobody` and when this test runs as root,
+// the child first becomes the user and group nobody, with no other groups,
+// so permission bits bind it.
+inline int inChild(const std::function<int()> &body, bool asNobody = false)
+{
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return -1;
+    if (pid == 0) {
+        if (asNobody && ::geteuid() == 0
+            && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
+                || ::setresuid(kNobody, kNobody, kNobody) != 0))
+            ::_exit(125);
+        ::_exit(body());
+    }
+    int status = 0;
+    if (::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
 }
 
 } // namespace testbmp

@@ -1,0 +1,130 @@
+#pragma once
+
+// quellbit-cli: a table of commands, each a row (its name, the words it
+// takes, a one-line summary, what its help says, its options) and one short
+// function. Parsing, the help texts and usage errors all come from the
+// table, so a new command is one row and one function.
+
+#include "common/failure.h"
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quellbit::cli {
+
+// A file as the system knows it, whatever name it is reached by.
+struct FileId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    auto operator<=>(const FileId &) const = default;
+};
+
+// The file at `path`, links followed; nothing when there is none.
+std::optional<FileId> fileId(const std::string &path);
+
+// Exit status of every command.
+enum ExitStatus : int {
+    kExitOk = 0,       // everything done, or the data file matches
+    kExitRejected = 1, // at least one picture refused by the acceptance test
+    kExitUsage = 2,    // the command line itself is wrong
+    kExitBroken = 3,   // a file could not be read, decoded or written (wins over 1)
+    kExitDiffers = 4,  // check: the data file is not what conversion writes
+};
+
+struct Option {
+    const char *name;          // the long name: "output" for --output
+    char letter;               // the short name ('o' for -o), or 0
+    const char *value;         // the value's name in the help ("OUT"), or nullptr for a switch
+    const char *help;          // one line
+};
+
+class Invocation;
+
+// Standard output has failed: nothing more can be told, the command ends.
+class OutputLost : public Failure {
+public:
+    explicit OutputLost(const Failure &failure) : Failure(failure) { }
+};
+
+struct Command {
+    const char *name;
+    const char *operands;    // what follows the name in a usage line
+    const char *summary;     // one line, for the program's help
+    const char *description; // the rest of the command's help, lines of at most 79 characters
+    std::vector<Option> options;
+    int (*run)(Invocation &);
+};
+
+// Every command, in the order the help lists them.
+const std::vector<Command> &commands();
+
+// One run of a command: its operands and options as given, already checked
+// against its row (unknown options, missing values and values given twice
+// are usage errors before the command's function runs), and its output.
+class Invocation {
+public:
+    Invocation(const Command &command, std::FILE *out, std::FILE *err);
+
+    const Command &command() const { return command_; }
+    const std::vector<std::string> &operands() const { return operands_; }
+    // Whether the option (by its long name) was given.
+    bool has(std::string_view option) const;
+    // Its value, or nullptr when it was not given.
+    const std::string *value(std::string_view option) const;
+
+    // Writes to standard output, every write checked: OutputLost
+    // ("standard output: " and the system's reason) when it fails.
+    void print(std::string_view text);
+    // Flushes standard output, checked the same way.
+    void flush();
+    // Runs one step of the command (a file to convert, to draw...): a
+    // Failure it throws is reported and gives false; OutputLost goes on.
+    bool attempt(const std::function<void()> &step);
+    // Whether `path` is "-" or names the file standard output goes to (as
+    // /dev/stdout does): what is written there goes out as "-" would.
+    // `file` is the file at `path`.
+    bool isStandardOutput(const std::string &path, const std::optional<FileId> &file) const;
+    // A line on standard error; bytes that are not UTF-8 text (a file name
+    // in another encoding) are shown as replacement characters.
+    void report(std::string_view message);
+    // Prints "quellbit-cli COMMAND: message" and the command's usage on
+    // standard error and returns kExitUsage.
+    int usageError(std::string_view message);
+    // "[3/1000] name" on a terminal's standard error during a batch.
+    void showProgress(std::size_t done, std::size_t total, std::string_view name);
+
+    // Parses the words after the command's name; an exit status when that
+    // is all there is to do (help or version shown, or a usage error),
+    // otherwise -1.
+    int parse(int argc, char **argv);
+
+private:
+    void endProgress();
+
+    const Command &command_;
+    std::vector<std::string> operands_;
+    std::vector<std::pair<std::string, std::string>> given_; // option name, value
+    std::FILE *out_;
+    std::FILE *err_;
+    bool progressShown_ = false;
+    int errIsTerminal_ = -1; // not asked yet
+    // What standard output goes to, once asked (inode 0: nothing to name).
+    mutable std::optional<FileId> outputFile_;
+};
+
+// The whole program: argv as main() gets it. Standard output and standard
+// error are `out` and `err`.
+int run(int argc, char **argv, std::FILE *out, std::FILE *err);
+
+// `text` with every byte sequence that is not UTF-8, and every control
+// character, as U+FFFD: a name as a terminal can show it.
+std::string readable(std::string_view text);
+
+} // namespace quellbit::cli

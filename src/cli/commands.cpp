@@ -1,0 +1,313 @@
+// The commands of quellbit-cli: the table, and one function a command.
+
+#include "cli/command_line.h"
+
+#include "common/input_file.h"
+#include "common/output_file.h"
+#include "convert/data_file.h"
+#include "convert/scan.h"
+#include "intake/picture_intake.h"
+#include "intake/picture_report.h"
+#include "preview/compare.h"
+#include "preview/render.h"
+
+#include <sys/stat.h>
+
+#include <map>
+#include <optional>
+#include <tuple>
+
+namespace quellbit::cli {
+
+namespace {
+
+// The limits in the words of the window's rejection message.
+constexpr char kLimits[]
+    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
+
+bool sameFile(const std::string &a, const std::string &b)
+{
+    const std::optional<FileId> first = fileId(a);
+    return first && first == fileId(b);
+}
+
+// The picture's folder as given ("." when the path names none), "/", and
+// the data file name: "pics/logo.bmp" gives "pics/lcd_logo.txt".
+std::string defaultDataPath(const std::string &picture)
+{
+    const std::size_t slash = picture.rfind('/');
+    if (slash == std::string::npos)
+        return dataFilePath(".", picture);
+    return dataFilePath(std::string_view(picture).substr(0, slash), std::string_view(picture).substr(slash + 1));
+}
+
+// The data file's name with its extension replaced by the format's, or the
+// format's appended when it has none: "lcd_logo.txt" gives "lcd_logo.png".
+std::string defaultPicturePath(const std::string &dataPath, PictureFormat format)
+{
+    const std::size_t slash = dataPath.rfind('/');
+    const std::size_t dot = dataPath.rfind('.');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::string stem = dot != std::string::npos && dot > start ? dataPath.substr(0, dot) : dataPath;
+    return stem + (format == PictureFormat::Bitmap ? ".bmp" : ".png");
+}
+
+// A picture taken in, and the file it was read from.
+struct Picture {
+    PictureIntake intake;
+    FileId file;
+};
+
+// Reads and takes in the picture; a refused one is reported here and gives
+// nothing.
+std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path)
+{
+    InputFile file(path);
+    const std::vector<std::uint8_t> bytes = readWholeFile(file);
+    Picture picture {takePicture(bytes, path),
+                     {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
+    if (picture.intake.verdict == Verdict::Accepted)
+        return picture;
+    const BITMAPINFOHEADER &info = picture.intake.headers.info;
+    call.report(path + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+                + "\n  " + kLimits);
+    return std::nullopt;
+}
+
+std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
+{
+    return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
+}
+
+// Where writing to a path goes: the file it replaces (links followed) and,
+// when that exists, which file it is now.
+struct Destination {
+    std::string replaced;
+    std::optional<FileId> file;
+};
+
+Destination destinationOf(const std::string &path)
+{
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) != 0)
+        return {path, std::nullopt};
+    if (!S_ISLNK(status.st_mode))
+        return {path, FileId {status.st_dev, status.st_ino}};
+    return {replacedFile(path), fileId(path)};
+}
+
+// The data files of one call, so that two pictures never write one file:
+// the place of each (the folder as a file, or as named where it does not
+// exist, and the name, links followed) and the picture it belongs to.
+class DataFilesOfCall {
+public:
+    // The picture whose data file `destination` already is, or nothing.
+    std::optional<std::string> owner(const Destination &destination)
+    {
+        const auto found = places_.find(placeOf(destination.replaced));
+        return found == places_.end() ? std::nullopt : std::optional(found->second);
+    }
+    void claim(const Destination &destination, const std::string &picture)
+    {
+        places_.emplace(placeOf(destination.replaced), picture);
+    }
+
+private:
+    using Place = std::tuple<std::optional<FileId>, std::string, std::string>;
+    Place placeOf(const std::string &path)
+    {
+        const std::size_t slash = path.rfind('/');
+        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        auto known = folders_.find(folder);
+        if (known == folders_.end())
+            known = folders_.emplace(folder, fileId(folder)).first;
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        return {known->second, known->second ? std::string() : folder, name};
+    }
+    std::map<std::string, std::optional<FileId>> folders_; // each looked at once a call
+    std::map<Place, std::string> places_;
+};
+
+int convert(Invocation &call)
+{
+    const std::vector<std::string> &pictures = call.operands();
+    const std::string *output = call.value("output");
+    if (pictures.empty())
+        return call.usageError("no picture given");
+    if (output && pictures.size() != 1)
+        return call.usageError("-o takes exactly one picture");
+    if (output && output->empty())
+        return call.usageError("-o needs a file name");
+
+    bool rejected = false;
+    bool broken = false;
+    DataFilesOfCall dataFiles;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const std::string &path = pictures[i];
+        call.showProgress(i + 1, pictures.size(), path);
+        broken |= !call.attempt([&] {
+            const std::string target = output ? *output : defaultDataPath(path);
+            const Destination destination = destinationOf(target);
+            if (const std::optional<std::string> owner = dataFiles.owner(destination))
+                throw Failure(path, "not converted: its data file " + target + " is also the data file of " + *owner
+                                        + ", converted before it in this call");
+            dataFiles.claim(destination, path);
+            const std::optional<Picture> picture = acceptedPicture(call, path);
+            if (!picture) {
+                rejected = true;
+                return;
+            }
+            const Raster &raster = picture->intake.raster;
+            if (call.isStandardOutput(target, destination.file)) {
+                // All of it or nothing: held in memory first.
+                call.print(convertToText(raster, onColor(call, picture->intake)));
+                return;
+            }
+            if (destination.file == picture->file)
+                throw Failure(path, "not converted: " + target + " is the picture itself");
+            OutputFile file(target);
+            NullProgress progress;
+            scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()),
+                        raster.width(), raster.height(), file, progress);
+            file.commit();
+            call.print(target + "\n");
+        });
+    }
+    return broken ? kExitBroken : rejected ? kExitRejected : kExitOk;
+}
+
+int render(Invocation &call)
+{
+    if (call.operands().size() != 1)
+        return call.usageError("give exactly one data file");
+    const std::string &dataPath = call.operands().front();
+    const std::string *output = call.value("output");
+    const std::string *formatName = call.value("format");
+    if (output && output->empty())
+        return call.usageError("-o needs a file name");
+    std::optional<PictureFormat> format;
+    if (formatName)
+        format = pictureFormatOf("." + *formatName);
+    if (formatName && !format)
+        return call.usageError("--format takes png or bmp, not \"" + *formatName + "\"");
+    if (!format)
+        format = output ? pictureFormatOf(*output).value_or(PictureFormat::Png) : PictureFormat::Png;
+    const std::string target = output ? *output : defaultPicturePath(dataPath, *format);
+
+    const bool done = call.attempt([&] {
+        const std::string picture = renderDataFile(dataPath, *format);
+        if (call.isStandardOutput(target, fileId(target))) {
+            call.print(picture);
+            return;
+        }
+        if (sameFile(target, dataPath))
+            throw Failure(dataPath, "not drawn: " + target + " is the data file itself");
+        OutputFile file(target);
+        file.write(picture);
+        file.commit();
+        call.print(target + "\n");
+    });
+    return done ? kExitOk : kExitBroken;
+}
+
+int check(Invocation &call)
+{
+    const std::vector<std::string> &files = call.operands();
+    if (files.empty() || files.size() > 2)
+        return call.usageError("give a picture and at most one data file");
+    const std::string &picture = files[0];
+    const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(picture);
+
+    int status = kExitOk;
+    const bool done = call.attempt([&] {
+        const std::optional<Picture> accepted = acceptedPicture(call, picture);
+        if (!accepted) {
+            status = kExitRejected;
+            return;
+        }
+        const PictureIntake &intake = accepted->intake;
+        const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
+        switch (result.outcome) {
+        case DataFileComparison::Outcome::Identical:
+            call.print(dataPath + ": matches " + picture + "\n");
+            return;
+        case DataFileComparison::Outcome::SameDots:
+            call.report(dataPath + ": " + result.describe());
+            break;
+        case DataFileComparison::Outcome::DotsDiffer:
+            call.report(dataPath + ": differs from what " + picture + " converts to: " + result.describe());
+            break;
+        }
+        status = kExitDiffers;
+    });
+    return done ? status : kExitBroken;
+}
+
+int info(Invocation &call)
+{
+    if (call.operands().size() != 1)
+        return call.usageError("give exactly one picture");
+    int status = kExitBroken;
+    call.attempt([&] {
+        const PictureReport report = reportPicture(call.operands().front());
+        call.print(report.text);
+        status = report.status == PictureStatus::Accepted ? kExitOk
+            : report.status == PictureStatus::Rejected    ? kExitRejected
+                                                          : kExitBroken;
+    });
+    return status;
+}
+
+} // namespace
+
+const std::vector<Command> &commands()
+{
+    static const std::vector<Command> table {
+        {"convert", "[--inverse] [-o OUT] PICTURE...", "Write each picture's LCD data file beside it.",
+         "Each PICTURE, a 240 x 128 BMP with 1 bit per pixel, becomes an LCD data file in\n"
+         "its folder, named \"lcd_\" and its name with \".txt\" for \".bmp\"\n"
+         "(\"pics/logo.bmp\" gives \"pics/lcd_logo.txt\"), and the name of each file\n"
+         "written is printed. An earlier file is replaced only once the new one is\n"
+         "complete. A picture that fails is named with the reason and the others go on;\n"
+         "two pictures whose data files would be one file, and an output that is the\n"
+         "picture itself, are not converted.\n\n"
+         "Exit 0 all converted, 1 a picture refused, 3 a file unreadable or unwritable\n"
+         "(3 wins over 1), 2 a usage error.",
+         {{"inverse", 0, nullptr, "The second palette colour becomes the 1 bits (by default the first)."},
+          {"output", 'o', "OUT", "Write the data file to OUT (\"-\": standard output); one picture only."}},
+         convert},
+        {"render", "[-o OUT] [--format png|bmp] DATAFILE", "Draw a data file as a PNG or a one-bit BMP picture.",
+         "As PNG the 240 x 128 dots look as the preview shows them: 1 bits black, 0 bits\n"
+         "dark green (0, 128, 0), dots a short file does not reach dark green too. As BMP\n"
+         "the picture has 1 bit per pixel, 1 bits black (palette entry 0) and every\n"
+         "other dot white: converting it gives the data file back, so a data file can be\n"
+         "edited as a picture. The format follows OUT's extension (.png or .bmp, any\n"
+         "case), PNG otherwise; by default OUT is the data file's name with the format's\n"
+         "extension.\n\n"
+         "Exit 0 drawn; 3, and nothing written, when the data file cannot be read, holds\n"
+         "a line too short to decode, or is OUT itself; 2 a usage error.",
+         {{"output", 'o', "OUT", "Write the picture to OUT (\"-\": standard output, PNG unless --format bmp)."},
+          {"format", 0, "png|bmp", "The picture's format, whatever OUT's name says."}},
+         render},
+        {"check", "[--inverse] PICTURE [DATAFILE]", "Compare a data file with what its picture converts to.",
+         "DATAFILE (by default the name convert gives) is compared with what converting\n"
+         "PICTURE writes: first dot by dot as the preview draws it, then, when the dots\n"
+         "are the same, as text (letter case, spacing, line ends).\n\n"
+         "Exit 0 it matches byte for byte; 4 it differs, with the number of dots that\n"
+         "differ and the first line concerned, or how the text differs; 1 the picture is\n"
+         "refused; 3 the picture or the data file cannot be read; 2 a usage error.",
+         {{"inverse", 0, nullptr, "Compare with the Inverse conversion (second palette colour as 1 bits)."}},
+         check},
+        {"info", "PICTURE", "Explain a picture's headers and whether it converts.",
+         "Shows what a picture's headers say, where its colour table and pixels lie, the\n"
+         "colours a Normal and an Inverse conversion turn into 1 bits, and whether it can\n"
+         "be converted, with the reason when not.\n\n"
+         "Exit 0 accepted, 1 refused by the size and depth test, 3 unreadable or its\n"
+         "pixels cannot be decoded, 2 a usage error.",
+         {},
+         info},
+    };
+    return table;
+}
+
+} // namespace quellbit::cli

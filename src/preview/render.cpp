@@ -1,0 +1,44 @@
+#include "preview/render.h"
+
+#include "intake/bitmap_encoder.h"
+#include "intake/bitmap_header.h"
+#include "preview/dot_grid.h"
+#include "preview/png_encoder.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+namespace quellbit {
+
+std::optional<PictureFormat> pictureFormatOf(std::string_view fileName)
+{
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos)
+        return std::nullopt;
+    std::string extension(fileName.substr(dot + 1));
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == "png")
+        return PictureFormat::Png;
+    if (extension == "bmp")
+        return PictureFormat::Bitmap;
+    return std::nullopt;
+}
+
+std::string renderDataFile(const std::string &path, PictureFormat format)
+{
+    DotGrid grid(kPictureWidth, kPictureHeight);
+    PlotState state;
+    loadPreview(path, state, grid, kPictureWidth, kPictureHeight);
+
+    // 1 where the dot is a 1 bit: black in either format.
+    std::vector<std::uint8_t> on(grid.dots().size());
+    std::transform(grid.dots().begin(), grid.dots().end(), on.begin(),
+                   [](std::int32_t dot) { return static_cast<std::uint8_t>(dot == kDotOnColor); });
+    if (format == PictureFormat::Bitmap)
+        return encodeOneBitBitmap(kPictureWidth, kPictureHeight, on);
+    return encodeTwoColourPng(kPictureWidth, kPictureHeight, {kDotOffColor, kDotOnColor}, on);
+}
+
+} // namespace quellbit
