@@ -235,6 +235,6 @@ BENCHMARK(prepareShareOfMagick)
     ->Name("prepare_share_of_imagemagick")
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(10);
+    ->Iterations(5);
 
 BENCHMARK_MAIN();
