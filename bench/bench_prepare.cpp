@@ -45,7 +45,7 @@ bool writePng(png_structp png, png_infop info, std::FILE *file, const png_byte *
         return false;
     png_init_io(png, file);
     png_set_IHDR(png, info, kPhotoWidth, kPhotoHeight, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < kPhotoHeight; ++y)
         png_write_row(png, pixels + std::size_t(y) * kPhotoWidth * 3);
@@ -159,13 +159,13 @@ Run run(const std::vector<std::string> &arguments)
 std::vector<std::string> prepareCommand()
 {
     return {QUELLBIT_CLI, "prepare", "--dither", "floyd-steinberg", "-o", photo().output("prepared.bmp"),
-            photo().path()};
+        photo().path()};
 }
 
 std::vector<std::string> magickCommand()
 {
-    return {IMAGEMAGICK_CONVERT, photo().path(), "-resize", "240x128", "-dither", "FloydSteinberg", "-monochrome",
-            "BMP3:" + photo().output("magick.bmp")};
+    return {IMAGEMAGICK_CONVERT, photo().path(), "-resize", "240x128", "-dither", "FloydSteinberg",
+        "-monochrome", "BMP3:" + photo().output("magick.bmp")};
 }
 
 void measure(benchmark::State &state, const std::vector<std::string> &command)

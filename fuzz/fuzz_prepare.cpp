@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (prepared.black.size() != 240 * 128)
         std::abort();
     const std::string file = prepared.bitmap();
-    const PictureIntake intake
-        = takePicture(std::span(reinterpret_cast<const std::uint8_t *>(file.data()), file.size()), "prepared.bmp");
+    const PictureIntake intake = takePicture(
+        std::span(reinterpret_cast<const std::uint8_t *>(file.data()), file.size()), "prepared.bmp");
     if (intake.verdict != Verdict::Accepted)
         std::abort();
     for (std::int32_t y = 0; y < 128; ++y)

@@ -132,52 +132,76 @@ private:
     std::map<Place, std::string> places_;
 };
 
-int convert(Invocation &call)
+// The words convert and prepare share: at least one picture, and -o only
+// with one picture and a name. A usage error's exit status, or nothing.
+std::optional<int> pictureWords(Invocation &call)
 {
-    const std::vector<std::string> &pictures = call.operands();
     const std::string *output = call.value("output");
-    if (pictures.empty())
+    if (call.operands().empty())
         return call.usageError("no picture given");
-    if (output && pictures.size() != 1)
+    if (output && call.operands().size() != 1)
         return call.usageError("-o takes exactly one picture");
     if (output && output->empty())
         return call.usageError("-o needs a file name");
+    return std::nullopt;
+}
 
-    bool rejected = false;
+// One picture after another, as convert and prepare go: each with its
+// output (-o, or `defaultOutput` of the picture) and no two pictures
+// writing one file ("not converted: its data file ... is also the data
+// file of ..."). `step` does one picture's work; false when any failed.
+bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::string &), const std::string &output,
+                 const std::string &done,
+                 const std::function<void(const std::string &path, const std::string &target, const Destination &)> &step)
+{
+    const std::vector<std::string> &pictures = call.operands();
+    const std::string *given = call.value("output");
     bool broken = false;
-    OutputsOfCall dataFiles;
+    OutputsOfCall outputs;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const std::string &path = pictures[i];
         call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
-            const std::string target = output ? *output : defaultDataPath(path);
+            const std::string target = given ? *given : defaultOutput(path);
             const Destination destination = destinationOf(target);
-            if (const std::optional<std::string> owner = dataFiles.owner(destination))
-                throw Failure(path, "not converted: its data file " + target + " is also the data file of " + *owner
-                                        + ", converted before it in this call");
-            dataFiles.claim(destination, path);
-            const std::optional<Picture> picture = acceptedPicture(call, path);
-            if (!picture) {
-                rejected = true;
-                return;
-            }
-            const Raster &raster = picture->intake.raster;
-            if (call.isStandardOutput(target, destination.file)) {
-                // All of it or nothing: held in memory first.
-                call.print(convertToText(raster, onColor(call, picture->intake)));
-                return;
-            }
-            if (destination.file == picture->file)
-                throw Failure(path, "not converted: " + target + " is the picture itself");
-            OutputFile file(target);
-            NullProgress progress;
-            scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()),
-                        raster.width(), raster.height(), file, progress);
-            file.commit();
-            call.print(target + "\n");
+            if (const std::optional<std::string> owner = outputs.owner(destination))
+                throw Failure(path, "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
+                                        + *owner + ", " + done + " before it in this call");
+            outputs.claim(destination, path);
+            step(path, target, destination);
         });
     }
-    return broken ? kExitBroken : rejected ? kExitRejected : kExitOk;
+    return !broken;
+}
+
+int convert(Invocation &call)
+{
+    if (const std::optional<int> wrong = pictureWords(call))
+        return *wrong;
+    bool rejected = false;
+    const bool done = eachPicture(call, defaultDataPath, "data file", "converted",
+                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+        const std::optional<Picture> picture = acceptedPicture(call, path);
+        if (!picture) {
+            rejected = true;
+            return;
+        }
+        const Raster &raster = picture->intake.raster;
+        if (call.isStandardOutput(target, destination.file)) {
+            // All of it or nothing: held in memory first.
+            call.print(convertToText(raster, onColor(call, picture->intake)));
+            return;
+        }
+        if (destination.file == picture->file)
+            throw Failure(path, "not converted: " + target + " is the picture itself");
+        OutputFile file(target);
+        NullProgress progress;
+        scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
+                    raster.height(), file, progress);
+        file.commit();
+        call.print(target + "\n");
+    });
+    return !done ? kExitBroken : rejected ? kExitRejected : kExitOk;
 }
 
 int render(Invocation &call)
@@ -311,48 +335,31 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
 
 int prepare(Invocation &call)
 {
-    const std::vector<std::string> &pictures = call.operands();
-    const std::string *output = call.value("output");
-    if (pictures.empty())
-        return call.usageError("no picture given");
-    if (output && pictures.size() != 1)
-        return call.usageError("-o takes exactly one picture");
-    if (output && output->empty())
-        return call.usageError("-o needs a file name");
+    if (const std::optional<int> wrong = pictureWords(call))
+        return *wrong;
     const auto parsed = prepareOptions(call);
     if (const std::string *problem = std::get_if<std::string>(&parsed))
         return call.usageError(*problem);
     const PrepareOptions &options = std::get<PrepareOptions>(parsed);
 
-    bool broken = false;
-    OutputsOfCall bitmaps;
-    for (std::size_t i = 0; i < pictures.size(); ++i) {
-        const std::string &path = pictures[i];
-        call.showProgress(i + 1, pictures.size(), path);
-        broken |= !call.attempt([&] {
-            const std::string target = output ? *output : preparedPath(path);
-            const Destination destination = destinationOf(target);
-            if (const std::optional<std::string> owner = bitmaps.owner(destination))
-                throw Failure(path, "not prepared: its bitmap " + target + " is also the bitmap of " + *owner
-                                        + ", prepared before it in this call");
-            bitmaps.claim(destination, path);
-            InputFile input(path);
-            const std::vector<std::uint8_t> bytes = readWholeFile(input);
-            const PreparedPicture prepared = preparePicture(bytes, path, options);
-            if (call.isStandardOutput(target, destination.file)) {
-                call.print(prepared.bitmap());
-                call.report(describePreparation(path, prepared, options, "standard output"));
-                return;
-            }
-            if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
-                throw Failure(path, "not prepared: " + target + " is the picture itself");
-            OutputFile file(target);
-            file.write(prepared.bitmap());
-            file.commit();
-            call.report(describePreparation(path, prepared, options, target));
-        });
-    }
-    return broken ? kExitBroken : kExitOk;
+    const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
+                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+        InputFile input(path);
+        const std::vector<std::uint8_t> bytes = readWholeFile(input);
+        const PreparedPicture prepared = preparePicture(bytes, path, options);
+        if (call.isStandardOutput(target, destination.file)) {
+            call.print(prepared.bitmap());
+            call.report(describePreparation(path, prepared, options, "standard output"));
+            return;
+        }
+        if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
+            throw Failure(path, "not prepared: " + target + " is the picture itself");
+        OutputFile file(target);
+        file.write(prepared.bitmap());
+        file.commit();
+        call.report(describePreparation(path, prepared, options, target));
+    });
+    return done ? kExitOk : kExitBroken;
 }
 
 int info(Invocation &call)

@@ -20,8 +20,8 @@ std::int32_t scaledSide(std::int64_t n, std::int64_t m, std::int64_t d)
 
 } // namespace
 
-Placement placePicture(std::int32_t width, std::int32_t height, Sizing sizing, std::int32_t cropX,
-                       std::int32_t cropY)
+Placement placePicture(
+    std::int32_t width, std::int32_t height, Sizing sizing, std::int32_t cropX, std::int32_t cropY)
 {
     Placement p {width, height, 0, 0};
     if (sizing == Sizing::Crop) {
@@ -58,8 +58,8 @@ Placement placePicture(std::int32_t width, std::int32_t height, Sizing sizing, s
     return p;
 }
 
-CanvasBuilder::Axis CanvasBuilder::makeAxis(std::int32_t source, std::int32_t scaled, std::int32_t shift,
-                                            std::int32_t canvas)
+CanvasBuilder::Axis CanvasBuilder::makeAxis(
+    std::int32_t source, std::int32_t scaled, std::int32_t shift, std::int32_t canvas)
 {
     Axis axis;
     axis.taps.resize(static_cast<std::size_t>(canvas));
@@ -154,7 +154,8 @@ void CanvasBuilder::begin(std::int32_t width, std::int32_t height)
 
 bool CanvasBuilder::wants(std::int32_t y) const
 {
-    return y >= 0 && y < height_ && rowStart_[static_cast<std::size_t>(y)] != rowStart_[static_cast<std::size_t>(y) + 1];
+    return y >= 0 && y < height_
+        && rowStart_[static_cast<std::size_t>(y)] != rowStart_[static_cast<std::size_t>(y) + 1];
 }
 
 void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::uint8_t> values)
@@ -173,8 +174,8 @@ void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::ui
             sum += w[k] * v[k];
         acrossRow_[static_cast<std::size_t>(c)] = sum / tap.total;
     }
-    for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)]; e < rowStart_[static_cast<std::size_t>(y) + 1];
-         ++e) {
+    for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)];
+         e < rowStart_[static_cast<std::size_t>(y) + 1]; ++e) {
         const auto [c, weight] = rowTargets_[e];
         double *sums = sums_.data() + static_cast<std::ptrdiff_t>(c) * kWidth;
         for (std::int32_t x = across_.coveredBegin; x < across_.coveredEnd; ++x)

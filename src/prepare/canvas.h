@@ -35,8 +35,8 @@ struct Placement {
 };
 
 // `cropX`, `cropY` are used by Sizing::Crop only.
-Placement placePicture(std::int32_t width, std::int32_t height, Sizing sizing, std::int32_t cropX = 0,
-                       std::int32_t cropY = 0);
+Placement placePicture(
+    std::int32_t width, std::int32_t height, Sizing sizing, std::int32_t cropX = 0, std::int32_t cropY = 0);
 
 // The picture's light on the canvas, row by row from the top (1 = white
 // outside the picture), and the part of the canvas the picture covers:
@@ -98,9 +98,9 @@ private:
     // entries [rowStart_[y], rowStart_[y + 1]) of rowTargets_.
     std::vector<std::uint32_t> rowStart_;
     std::vector<std::pair<std::int32_t, float>> rowTargets_;
-    std::vector<double> sums_;  // canvas, before dividing by the row totals
-    std::vector<float> light_;  // the light of the current source row
-    std::vector<float> acrossRow_;  // the current row resampled across
+    std::vector<double> sums_; // canvas, before dividing by the row totals
+    std::vector<float> light_; // the light of the current source row
+    std::vector<float> acrossRow_; // the current row resampled across
 };
 
 } // namespace quellbit

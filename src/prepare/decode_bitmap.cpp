@@ -63,7 +63,7 @@ struct Layout {
     int bitCount = 0;
     std::uint32_t compression = 0;
     std::vector<std::array<std::uint8_t, 3>> palette; // red, green, blue
-    std::array<std::uint32_t, 4> masks {};            // red, green, blue, alpha
+    std::array<std::uint32_t, 4> masks {}; // red, green, blue, alpha
     std::size_t pixelAt = 0;
     std::size_t rowBytes = 0;
 };
@@ -72,7 +72,8 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
 {
     Layout layout;
     if (bytes.size() < kFileHeaderSize + 4)
-        throw Failure(name, "the file ends after " + count(bytes.size()) + " bytes, inside the bitmap headers");
+        throw Failure(
+            name, "the file ends after " + count(bytes.size()) + " bytes, inside the bitmap headers");
     const std::uint32_t headerSize = get32(bytes, kFileHeaderSize);
     const std::uint32_t offBits = get32(bytes, 10);
     std::int64_t height = 0;
@@ -83,7 +84,8 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
     if (headerSize == 12) {
         // The 12-byte core header: 16-bit sides, three-byte palette entries.
         if (bytes.size() < kFileHeaderSize + 12)
-            throw Failure(name, "the file ends after " + count(bytes.size()) + " bytes, inside its 12-byte header");
+            throw Failure(
+                name, "the file ends after " + count(bytes.size()) + " bytes, inside its 12-byte header");
         layout.width = static_cast<std::int32_t>(get16(bytes, 18));
         height = get16(bytes, 20);
         layout.bitCount = static_cast<int>(get16(bytes, 24));
@@ -117,12 +119,13 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
         throw Failure(name, std::to_string(bits) + " bits per pixel is no bitmap depth");
     const std::uint32_t c = layout.compression;
     const bool fits = c == 0 || (c == 1 && bits == 8) || (c == 2 && bits == 4)
-                      || ((c == 3 || c == 6) && (bits == 16 || bits == 32));
+        || ((c == 3 || c == 6) && (bits == 16 || bits == 32));
     if (c == 4 || c == 5 || c > 6)
         throw Failure(name, "compression " + compression(c) + " is not one prepare reads");
     if (!fits)
-        throw Failure(name, "compression " + compression(c) + " is not defined for " + std::to_string(bits)
-                                + "-bit pictures");
+        throw Failure(name,
+            "compression " + compression(c) + " is not defined for " + std::to_string(bits)
+                + "-bit pictures");
     if (layout.topDown && (c == 1 || c == 2))
         throw Failure(name, "compression " + compression(c) + " is not defined for top-down rows");
 
@@ -137,11 +140,13 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
             entries = (offBits - tableAt) / entrySize;
         const std::uint64_t tableEnd = tableAt + entries * entrySize;
         if (tableEnd > bytes.size())
-            throw Failure(name, "the colour table of " + count(entries) + " entries runs past the end of the file at byte "
-                                    + count(bytes.size()));
+            throw Failure(name,
+                "the colour table of " + count(entries) + " entries runs past the end of the file at byte "
+                    + count(bytes.size()));
         if (offBits != 0 && tableEnd > offBits)
-            throw Failure(name, "the colour table of " + count(entries) + " entries runs past the pixel data at byte "
-                                    + count(offBits));
+            throw Failure(name,
+                "the colour table of " + count(entries) + " entries runs past the pixel data at byte "
+                    + count(offBits));
         for (std::size_t i = 0; i < entries; ++i) {
             const std::size_t at = tableAt + i * entrySize;
             layout.palette.push_back({bytes[at + 2], bytes[at + 1], bytes[at]});
@@ -152,7 +157,8 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
         // 40-byte one.
         const std::size_t masks = c == 6 || headerSize >= 56 ? 4 : 3;
         if (bytes.size() < kFileHeaderSize + kInfoHeaderSize + 4 * masks)
-            throw Failure(name, "the file ends after " + count(bytes.size()) + " bytes, inside the colour masks");
+            throw Failure(
+                name, "the file ends after " + count(bytes.size()) + " bytes, inside the colour masks");
         for (std::size_t i = 0; i < masks; ++i)
             layout.masks[i] = get32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
         if (headerSize == kInfoHeaderSize)
@@ -181,20 +187,22 @@ std::string pixelName(std::int32_t x, std::int32_t y)
 
 void badIndex(const std::string &name, const Layout &layout, std::int32_t x, std::int32_t y, unsigned index)
 {
-    throw Failure(name, pixelName(x, y) + " uses colour " + std::to_string(index) + " of a table of "
-                            + std::to_string(layout.palette.size())
-                            + (layout.palette.size() == 1 ? " entry" : " entries"));
+    throw Failure(name,
+        pixelName(x, y) + " uses colour " + std::to_string(index) + " of a table of "
+            + std::to_string(layout.palette.size()) + (layout.palette.size() == 1 ? " entry" : " entries"));
 }
 
-void decodeUncompressed(std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout,
-                        PictureRows &rows)
+void decodeUncompressed(
+    std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout, PictureRows &rows)
 {
-    const std::uint64_t need = static_cast<std::uint64_t>(layout.rowBytes) * static_cast<std::uint64_t>(layout.height);
+    const std::uint64_t need
+        = static_cast<std::uint64_t>(layout.rowBytes) * static_cast<std::uint64_t>(layout.height);
     const std::uint64_t have = bytes.size() > layout.pixelAt ? bytes.size() - layout.pixelAt : 0;
     if (have < need)
-        throw Failure(name, "the pixel data ends after row " + count(have / layout.rowBytes) + " of "
-                                + count(static_cast<std::uint64_t>(layout.height)) + " (" + count(have) + " of "
-                                + count(need) + " bytes)");
+        throw Failure(name,
+            "the pixel data ends after row " + count(have / layout.rowBytes) + " of "
+                + count(static_cast<std::uint64_t>(layout.height)) + " (" + count(have) + " of " + count(need)
+                + " bytes)");
 
     const int bits = layout.bitCount;
     const std::size_t width = static_cast<std::size_t>(layout.width);
@@ -229,7 +237,8 @@ void decodeUncompressed(std::span<const std::uint8_t> bytes, const std::string &
             const unsigned perByte = 8 / static_cast<unsigned>(bits);
             const unsigned mask = (1u << bits) - 1;
             for (std::size_t x = 0; x < width; ++x) {
-                const unsigned shift = 8 - static_cast<unsigned>(bits) * (static_cast<unsigned>(x % perByte) + 1);
+                const unsigned shift
+                    = 8 - static_cast<unsigned>(bits) * (static_cast<unsigned>(x % perByte) + 1);
                 const unsigned index = (p[x / perByte] >> shift) & mask;
                 if (index >= layout.palette.size())
                     badIndex(name, layout, static_cast<std::int32_t>(x), y, index);
@@ -261,8 +270,8 @@ void decodeUncompressed(std::span<const std::uint8_t> bytes, const std::string &
 // RLE8 and RLE4: runs and escapes, bottom row first. Pixels the data never
 // sets (skipped by a delta, or left at the end of a line or of the picture)
 // are transparent, so they come out white.
-void decodeRunLength(std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout,
-                     PictureRows &rows)
+void decodeRunLength(
+    std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout, PictureRows &rows)
 {
     const bool four = layout.compression == 2;
     const std::string kind = four ? "RLE4" : "RLE8";
@@ -295,9 +304,9 @@ void decodeRunLength(std::span<const std::uint8_t> bytes, const std::string &nam
         ++x;
     };
     auto endsEarly = [&]() {
-        return Failure(name, "the " + kind + " data ends in row " + count(static_cast<std::uint64_t>(stored) + 1)
-                                 + " of " + count(static_cast<std::uint64_t>(layout.height))
-                                 + " without its end mark");
+        return Failure(name,
+            "the " + kind + " data ends in row " + count(static_cast<std::uint64_t>(stored) + 1) + " of "
+                + count(static_cast<std::uint64_t>(layout.height)) + " without its end mark");
     };
 
     std::size_t at = layout.pixelAt;
@@ -354,17 +363,18 @@ void decodeBitmap(std::span<const std::uint8_t> bytes, const std::string &name, 
     rows.begin(layout.width, layout.height);
     if (layout.oneBit) {
         std::vector<std::uint8_t> out(static_cast<std::size_t>(layout.width) * 3);
-        decodeOneBitPixels(bytes, layout.headers, name, [&](std::int32_t y, std::span<const std::int32_t> colours) {
-            if (!rows.wants(y))
-                return;
-            std::uint8_t *o = out.data();
-            for (const std::int32_t colour : colours) {
-                *o++ = static_cast<std::uint8_t>(colour & 0xFF);
-                *o++ = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
-                *o++ = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
-            }
-            rows.row(y, Samples::Rgb, out);
-        });
+        decodeOneBitPixels(
+            bytes, layout.headers, name, [&](std::int32_t y, std::span<const std::int32_t> colours) {
+                if (!rows.wants(y))
+                    return;
+                std::uint8_t *o = out.data();
+                for (const std::int32_t colour : colours) {
+                    *o++ = static_cast<std::uint8_t>(colour & 0xFF);
+                    *o++ = static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+                    *o++ = static_cast<std::uint8_t>((colour >> 16) & 0xFF);
+                }
+                rows.row(y, Samples::Rgb, out);
+            });
     } else if (layout.compression == 1 || layout.compression == 2)
         decodeRunLength(bytes, name, layout, rows);
     else

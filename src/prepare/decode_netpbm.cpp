@@ -24,7 +24,8 @@ public:
         if (at_ >= bytes_.size())
             throw Failure(name_, std::string("the file ends before its ") + what);
         if (!isDigit(bytes_[at_]))
-            throw Failure(name_, std::string("no number where its ") + what + " should be, at byte " + std::to_string(at_));
+            throw Failure(name_,
+                std::string("no number where its ") + what + " should be, at byte " + std::to_string(at_));
         std::uint64_t value = 0;
         while (at_ < bytes_.size() && isDigit(bytes_[at_])) {
             value = value * 10 + (bytes_[at_++] - '0');
@@ -39,11 +40,13 @@ public:
     {
         skipSpace();
         if (at_ >= bytes_.size())
-            throw Failure(name_, "the pixel data ends at pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+            throw Failure(
+                name_, "the pixel data ends at pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")");
         const std::uint8_t c = bytes_[at_++];
         if (c != '0' && c != '1')
-            throw Failure(name_, "\"" + std::string(1, static_cast<char>(c)) + "\" where a pixel of 0 or 1 should be, at byte "
-                                     + std::to_string(at_ - 1));
+            throw Failure(name_,
+                "\"" + std::string(1, static_cast<char>(c)) + "\" where a pixel of 0 or 1 should be, at byte "
+                    + std::to_string(at_ - 1));
         return c - '0';
     }
 
@@ -65,9 +68,10 @@ public:
     std::span<const std::uint8_t> take(std::size_t length, std::size_t y, std::size_t height)
     {
         if (bytes_.size() - at_ < length)
-            throw Failure(name_, "the pixel data ends after row " + std::to_string(y) + " of " + std::to_string(height)
-                                     + " (" + std::to_string(bytes_.size() - at_) + " bytes of the row left, "
-                                     + std::to_string(length) + " needed)");
+            throw Failure(name_,
+                "the pixel data ends after row " + std::to_string(y) + " of " + std::to_string(height) + " ("
+                    + std::to_string(bytes_.size() - at_) + " bytes of the row left, "
+                    + std::to_string(length) + " needed)");
         const auto part = bytes_.subspan(at_, length);
         at_ += length;
         return part;
@@ -77,7 +81,10 @@ public:
 
 private:
     static bool isDigit(std::uint8_t c) { return c >= '0' && c <= '9'; }
-    static bool isSpace(std::uint8_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+    static bool isSpace(std::uint8_t c)
+    {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    }
     void skipSpace()
     {
         while (at_ < bytes_.size()) {
@@ -147,18 +154,21 @@ void decodeNetpbm(std::span<const std::uint8_t> bytes, const std::string &name, 
             for (std::size_t i = 0; i < w * channels; ++i) {
                 const unsigned v = sampleBytes == 2 ? (row[2 * i] << 8 | row[2 * i + 1]) : row[i];
                 if (v > maxval)
-                    throw Failure(name, "a sample of " + std::to_string(v) + " above its maxval of "
-                                            + std::to_string(maxval) + " in row " + std::to_string(y));
+                    throw Failure(name,
+                        "a sample of " + std::to_string(v) + " above its maxval of " + std::to_string(maxval)
+                            + " in row " + std::to_string(y));
                 out[i] = scale[v];
             }
         } else {
             for (std::size_t i = 0; i < w * channels; ++i) {
                 if (!in.more())
-                    throw Failure(name, "the pixel data ends in row " + std::to_string(y) + " of " + std::to_string(h));
+                    throw Failure(
+                        name, "the pixel data ends in row " + std::to_string(y) + " of " + std::to_string(h));
                 const std::uint64_t v = in.number("pixel data");
                 if (v > maxval)
-                    throw Failure(name, "a sample of " + std::to_string(v) + " above its maxval of "
-                                            + std::to_string(maxval) + " in row " + std::to_string(y));
+                    throw Failure(name,
+                        "a sample of " + std::to_string(v) + " above its maxval of " + std::to_string(maxval)
+                            + " in row " + std::to_string(y));
                 out[i] = scale[v];
             }
         }

@@ -56,7 +56,8 @@ bool readHeader(PngReader &reader)
     png_set_read_fn(reader.png, &reader, pngRead);
     // Each side is judged by checkPictureSize afterwards; this only keeps
     // libpng from allocating for absurd sizes first.
-    png_set_user_limits(reader.png, static_cast<png_uint_32>(kLargestSide), static_cast<png_uint_32>(kLargestSide));
+    png_set_user_limits(
+        reader.png, static_cast<png_uint_32>(kLargestSide), static_cast<png_uint_32>(kLargestSide));
     png_set_benign_errors(reader.png, 1);
     png_read_info(reader.png, reader.info);
     reader.width = png_get_image_width(reader.png, reader.info);
@@ -116,15 +117,14 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     const PngHandle handle(reader);
     if (!reader.png || !reader.info)
         throw Failure(name, "out of memory");
-    auto failed = [&]() {
-        return Failure(name, std::string("the PNG data cannot be read: ") + reader.error);
-    };
+    auto failed
+        = [&]() { return Failure(name, std::string("the PNG data cannot be read: ") + reader.error); };
     if (!readHeader(reader))
         throw failed();
     checkPictureSize(reader.width, reader.height, name);
 
-    static constexpr Samples kByChannels[] = {Samples::Grey, Samples::Grey, Samples::GreyAlpha, Samples::Rgb,
-                                              Samples::Rgba};
+    static constexpr Samples kByChannels[]
+        = {Samples::Grey, Samples::Grey, Samples::GreyAlpha, Samples::Rgb, Samples::Rgba};
     if (reader.channels < 1 || reader.channels > 4
         || reader.rowBytes != reader.width * static_cast<std::size_t>(reader.channels))
         throw Failure(name, "the PNG data cannot be read: unexpected row layout");
@@ -145,9 +145,9 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     // Each pass of an interlaced picture fills in pixels all over it: the
     // rows are complete only after the last pass.
     if (reader.rowBytes > kLargestInterlaced / reader.height)
-        throw Failure(name, "an interlaced picture of " + std::to_string(reader.width) + " x "
-                                + std::to_string(reader.height)
-                                + " pixels is too large to read whole (at most 256 MiB of pixels)");
+        throw Failure(name,
+            "an interlaced picture of " + std::to_string(reader.width) + " x " + std::to_string(reader.height)
+                + " pixels is too large to read whole (at most 256 MiB of pixels)");
     std::vector<png_byte> image(reader.rowBytes * reader.height);
     std::vector<png_bytep> pointers(reader.height);
     for (std::size_t y = 0; y < pointers.size(); ++y)
@@ -155,7 +155,8 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     if (!readAllRows(reader, pointers.data()))
         throw failed();
     for (std::int32_t y = 0; y < height; ++y)
-        rows.row(y, samples, std::span<const std::uint8_t>(pointers[static_cast<std::size_t>(y)], reader.rowBytes));
+        rows.row(y, samples,
+            std::span<const std::uint8_t>(pointers[static_cast<std::size_t>(y)], reader.rowBytes));
 }
 
 } // namespace quellbit

@@ -13,7 +13,7 @@ bool startsWith(std::span<const std::uint8_t> bytes, std::string_view prefix, st
     if (bytes.size() < at + prefix.size())
         return false;
     return std::equal(prefix.begin(), prefix.end(), bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                      [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+        [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
 }
 
 bool isSpace(std::uint8_t c)
@@ -72,9 +72,9 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
         return {PictureFormat::Bitmap, "a BMP picture"};
     if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && isSpace(bytes[2]))
         return {PictureFormat::Netpbm,
-                bytes[1] == '1' || bytes[1] == '4' ? "a PBM picture"
-                    : bytes[1] == '2' || bytes[1] == '5' ? "a PGM picture"
-                                                         : "a PPM picture"};
+            bytes[1] == '1' || bytes[1] == '4'       ? "a PBM picture"
+                : bytes[1] == '2' || bytes[1] == '5' ? "a PGM picture"
+                                                     : "a PPM picture"};
     if (startsWith(bytes, "P7") && bytes.size() >= 3 && isSpace(bytes[2]))
         return other("a PAM picture");
     if (startsWith(bytes, "PF") || startsWith(bytes, "Pf"))
@@ -99,7 +99,8 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
             return other("a JPEG XL picture");
         return other("an ISO media file (a video or a picture container)");
     }
-    if (startsWith(bytes, std::string_view("\0\0\0\x0CjP  \r\n\x87\n", 12)) || startsWith(bytes, "\xFF\x4F\xFF\x51"))
+    if (startsWith(bytes, std::string_view("\0\0\0\x0CjP  \r\n\x87\n", 12))
+        || startsWith(bytes, "\xFF\x4F\xFF\x51"))
         return other("a JPEG 2000 picture");
     if (startsWith(bytes, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12)) || startsWith(bytes, "\xFF\x0A"))
         return other("a JPEG XL picture");
@@ -134,13 +135,19 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
         return other("a gzip-compressed file");
     if (startsWith(bytes, "BZh"))
         return other("a bzip2-compressed file");
-    if (startsWith(bytes, std::string_view("\xFD" "7zXZ\0", 6)))
+    if (startsWith(bytes,
+            std::string_view("\xFD"
+                             "7zXZ\0",
+                6)))
         return other("an xz-compressed file");
     if (startsWith(bytes, "PK\x03\x04"))
         return other("a ZIP archive");
-    if (startsWith(bytes, "\x7F" "ELF"))
+    if (startsWith(bytes,
+            "\x7F"
+            "ELF"))
         return other("a program (ELF)");
-    if (bytes.size() >= 26 && startsWith(bytes, std::string_view("TRUEVISION-XFILE.\0", 18), bytes.size() - 18))
+    if (bytes.size() >= 26
+        && startsWith(bytes, std::string_view("TRUEVISION-XFILE.\0", 18), bytes.size() - 18))
         return other("a TGA picture");
     if (looksLikeText(bytes)) {
         if (startsWith(bytes, "/* XPM */"))

@@ -13,11 +13,13 @@ namespace quellbit {
 void checkPictureSize(std::int64_t width, std::int64_t height, const std::string &name)
 {
     if (width <= 0 || height <= 0)
-        throw Failure(name, "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
+        throw Failure(
+            name, "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
     if (width > kLargestSide || height > kLargestSide || width * height > kLargestArea)
-        throw Failure(name, "a picture of " + std::to_string(width) + " x " + std::to_string(height)
-                                + " pixels is more than prepare takes (at most 1,048,576 pixels on a side "
-                                  "and 268,435,456 in all)");
+        throw Failure(name,
+            "a picture of " + std::to_string(width) + " x " + std::to_string(height)
+                + " pixels is more than prepare takes (at most 1,048,576 pixels on a side "
+                  "and 268,435,456 in all)");
 }
 
 void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
@@ -46,8 +48,8 @@ std::string PreparedPicture::bitmap() const
     return encodeOneBitBitmap(kPictureWidth, kPictureHeight, black);
 }
 
-PreparedPicture preparePicture(std::span<const std::uint8_t> bytes, const std::string &name,
-                               const PrepareOptions &options)
+PreparedPicture preparePicture(
+    std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options)
 {
     CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
     decodePicture(bytes, name, builder);
@@ -60,7 +62,7 @@ PreparedPicture preparePicture(std::span<const std::uint8_t> bytes, const std::s
 }
 
 std::string describePreparation(const std::string &picture, const PreparedPicture &prepared,
-                                const PrepareOptions &options, const std::string &output)
+    const PrepareOptions &options, const std::string &output)
 {
     auto size = [](std::int32_t w, std::int32_t h) { return std::to_string(w) + " x " + std::to_string(h); };
     const Placement &p = prepared.placement;
@@ -70,7 +72,9 @@ std::string describePreparation(const std::string &picture, const PreparedPictur
     else if (p.width == prepared.sourceWidth && p.height == prepared.sourceHeight)
         line += "not scaled";
     else
-        line += std::string(options.sizing == Sizing::Fit ? "fit " : options.sizing == Sizing::Fill ? "fill " : "stretch ")
+        line += std::string(options.sizing == Sizing::Fit ? "fit "
+                        : options.sizing == Sizing::Fill  ? "fill "
+                                                          : "stretch ")
             + size(p.width, p.height);
 
     switch (options.tone) {
@@ -119,7 +123,7 @@ std::string prepareCommand(const std::string &picturePath)
         path = "./" + path;
     const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
-               || std::string_view("_./+-,:=@%").find(c) != std::string_view::npos;
+            || std::string_view("_./+-,:=@%").find(c) != std::string_view::npos;
     });
     if (!plain) {
         std::string quoted = "'";

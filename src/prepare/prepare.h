@@ -41,13 +41,13 @@ struct PreparedPicture {
 // Decodes the whole file's bytes (`name` for messages) and prepares the
 // picture. Throws Failure naming the file when it is no picture prepare
 // reads (saying what it seems to be) or cannot be decoded (saying why).
-PreparedPicture preparePicture(std::span<const std::uint8_t> bytes, const std::string &name,
-                               const PrepareOptions &options);
+PreparedPicture preparePicture(
+    std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options);
 
 // One line on what was done:
 // "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black -> photo-lcd.bmp".
 std::string describePreparation(const std::string &picture, const PreparedPicture &prepared,
-                                const PrepareOptions &options, const std::string &output);
+    const PrepareOptions &options, const std::string &output);
 
 // Where prepare writes by default: beside the picture, its name with
 // "-lcd.bmp" in place of its extension ("pics/photo.png" -> "pics/photo-lcd.bmp",

@@ -41,14 +41,13 @@ struct Share {
     float weight;
 };
 
-constexpr std::array<Share, 4> kFloydSteinberg {{{1, 0, 7 / 16.0f}, {-1, 1, 3 / 16.0f}, {0, 1, 5 / 16.0f},
-                                                 {1, 1, 1 / 16.0f}}};
+constexpr std::array<Share, 4> kFloydSteinberg {
+    {{1, 0, 7 / 16.0f}, {-1, 1, 3 / 16.0f}, {0, 1, 5 / 16.0f}, {1, 1, 1 / 16.0f}}};
 // Atkinson passes on three quarters of the error, an eighth to each of six.
 constexpr std::array<Share, 6> kAtkinson {{{1, 0, 1 / 8.0f}, {2, 0, 1 / 8.0f}, {-1, 1, 1 / 8.0f},
-                                           {0, 1, 1 / 8.0f}, {1, 1, 1 / 8.0f}, {0, 2, 1 / 8.0f}}};
+    {0, 1, 1 / 8.0f}, {1, 1, 1 / 8.0f}, {0, 2, 1 / 8.0f}}};
 
-template <std::size_t N>
-void diffuse(const Area &area, const std::array<Share, N> &shares)
+template <std::size_t N> void diffuse(const Area &area, const std::array<Share, N> &shares)
 {
     const std::int32_t width = area.width();
     constexpr std::int32_t kPad = 2;
@@ -74,8 +73,9 @@ void diffuse(const Area &area, const std::array<Share, N> &shares)
             }
         }
         // This row's slot becomes the row two below: start it clean.
-        std::fill_n(errors.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y % kRows) * stride),
-                    stride, 0.0f);
+        std::fill_n(
+            errors.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(y % kRows) * stride),
+            stride, 0.0f);
     }
 }
 
