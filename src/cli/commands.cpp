@@ -314,9 +314,13 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
     if (threshold && dither)
         return std::string("--threshold and --dither exclude each other");
     if (threshold) {
-        const auto [end, error] = std::from_chars(threshold->data(), threshold->data() + threshold->size(), options.threshold);
-        if (threshold->empty() || error != std::errc() || end != threshold->data() + threshold->size()
-            || options.threshold < 1 || options.threshold > 100)
+        // "50" or "50%".
+        std::string_view percent = *threshold;
+        if (percent.ends_with('%'))
+            percent.remove_suffix(1);
+        const auto [end, error] = std::from_chars(percent.data(), percent.data() + percent.size(), options.threshold);
+        if (percent.empty() || error != std::errc() || end != percent.data() + percent.size() || options.threshold < 1
+            || options.threshold > 100)
             return "--threshold takes a whole percent from 1 to 100, not \"" + *threshold + "\"";
     }
     if (dither) {
