@@ -78,7 +78,7 @@ package: build
 	cd $(BUILD) && cpack
 	packaging/check-package.sh $$(ls $(BUILD)/package/*.deb) $(BUILD)/bin/quellbit-cli
 
-# New inputs go to $(FUZZ_BUILD)/corpus; the seeds are the shipped bitmaps and
+# New inputs go to $(FUZZ_BUILD)/corpus; the initial inputs are the shipped bitmaps and
 # data files and every earlier finding in tests/data/fuzz/. A crash stops the
 # run and leaves its input in $(FUZZ_BUILD)/artifacts.
 fuzz: deps
@@ -87,11 +87,11 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) --target fuzz_header fuzz_intake fuzz_datafile fuzz_prepare
 	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in header intake datafile prepare; do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t tests/data/fuzz/$$t; \
-	  case $$t in datafile) seeds=fuzz/corpus/datafile;; prepare) seeds=tests/data/prepare;; *) seeds="samples tests/data";; esac; \
+	  case $$t in datafile) starts=fuzz/corpus/datafile;; prepare) starts=tests/data/prepare;; *) starts="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t $$seeds tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	    $(FUZZ_BUILD)/corpus/$$t $$starts tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 
