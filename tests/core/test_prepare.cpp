@@ -631,24 +631,10 @@ TEST_CASE(summaryLine)
             "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 71 % black -> photo-lcd.bmp"},
         {"fill", black1024, sized(Sizing::Fill),
             "photo.png 1024 x 768 -> fill 240 x 180, threshold 50 %, 100 % black -> photo-lcd.bmp"},
-        {"stretch, Atkinson", black1024,
-            [] {
-                PrepareOptions o = sized(Sizing::Stretch);
-                o.tone = Tone::Atkinson;
-                return o;
-            }(),
-            "photo.png 1024 x 768 -> stretch 240 x 128, Atkinson, 100 % black -> photo-lcd.bmp"},
-        {"not scaled; one black dot is 1 %, not 0", oneDot, threshold(30),
-            "photo.png 240 x 128 -> not scaled, threshold 30 %, 1 % black -> photo-lcd.bmp"},
-        {"all but one dot black is 99 %, not 100", allButOne, {},
-            "photo.png 240 x 128 -> not scaled, threshold 50 %, 99 % black -> photo-lcd.bmp"},
-        {"crop, inverted", oneDot,
-            [] {
-                PrepareOptions o = sized(Sizing::Crop, 0, 0);
-                o.invert = true;
-                return o;
-            }(),
-            "photo.png 240 x 128 -> crop at 0,0, threshold 50 %, inverted, 99 % black -> photo-lcd.bmp"},
+        {"crop; one black dot is 1 %, not 0", oneDot, sized(Sizing::Crop, 0, 0),
+            "photo.png 240 x 128 -> crop at 0,0, threshold 50 %, 1 % black -> photo-lcd.bmp"},
+        {"all but one dot black is 99 %, not 100", allButOne, threshold(30),
+            "photo.png 240 x 128 -> not scaled, threshold 30 %, 99 % black -> photo-lcd.bmp"},
         {"Bayer, inverted", allButOne, invertBayer,
             "photo.png 240 x 128 -> not scaled, Bayer, inverted, 1 % black -> photo-lcd.bmp"},
     };
