@@ -8,14 +8,17 @@
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
 #include "intake/picture_report.h"
+#include "prepare/prepare.h"
 #include "preview/compare.h"
 #include "preview/render.h"
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <map>
 #include <optional>
 #include <tuple>
+#include <variant>
 
 namespace quellbit::cli {
 
@@ -96,12 +99,13 @@ Destination destinationOf(const std::string &path)
     return {replacedFile(path), fileId(path)};
 }
 
-// The data files of one call, so that two pictures never write one file:
-// the place of each (the folder as a file, or as named where it does not
-// exist, and the name, links followed) and the picture it belongs to.
-class DataFilesOfCall {
+// The files one call writes (data files, prepared bitmaps), so that two
+// pictures never write one file: the place of each (the folder as a file,
+// or as named where it does not exist, and the name, links followed) and
+// the picture it belongs to.
+class OutputsOfCall {
 public:
-    // The picture whose data file `destination` already is, or nothing.
+    // The picture whose output `destination` already is, or nothing.
     std::optional<std::string> owner(const Destination &destination)
     {
         const auto found = places_.find(placeOf(destination.replaced));
@@ -128,52 +132,76 @@ private:
     std::map<Place, std::string> places_;
 };
 
-int convert(Invocation &call)
+// The words convert and prepare share: at least one picture, and -o only
+// with one picture and a name. A usage error's exit status, or nothing.
+std::optional<int> pictureWords(Invocation &call)
 {
-    const std::vector<std::string> &pictures = call.operands();
     const std::string *output = call.value("output");
-    if (pictures.empty())
+    if (call.operands().empty())
         return call.usageError("no picture given");
-    if (output && pictures.size() != 1)
+    if (output && call.operands().size() != 1)
         return call.usageError("-o takes exactly one picture");
     if (output && output->empty())
         return call.usageError("-o needs a file name");
+    return std::nullopt;
+}
 
-    bool rejected = false;
+// One picture after another, as convert and prepare go: each with its
+// output (-o, or `defaultOutput` of the picture) and no two pictures
+// writing one file ("not converted: its data file ... is also the data
+// file of ..."). `step` does one picture's work; false when any failed.
+bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::string &), const std::string &output,
+                 const std::string &done,
+                 const std::function<void(const std::string &path, const std::string &target, const Destination &)> &step)
+{
+    const std::vector<std::string> &pictures = call.operands();
+    const std::string *given = call.value("output");
     bool broken = false;
-    DataFilesOfCall dataFiles;
+    OutputsOfCall outputs;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const std::string &path = pictures[i];
         call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
-            const std::string target = output ? *output : defaultDataPath(path);
+            const std::string target = given ? *given : defaultOutput(path);
             const Destination destination = destinationOf(target);
-            if (const std::optional<std::string> owner = dataFiles.owner(destination))
-                throw Failure(path, "not converted: its data file " + target + " is also the data file of " + *owner
-                                        + ", converted before it in this call");
-            dataFiles.claim(destination, path);
-            const std::optional<Picture> picture = acceptedPicture(call, path);
-            if (!picture) {
-                rejected = true;
-                return;
-            }
-            const Raster &raster = picture->intake.raster;
-            if (call.isStandardOutput(target, destination.file)) {
-                // All of it or nothing: held in memory first.
-                call.print(convertToText(raster, onColor(call, picture->intake)));
-                return;
-            }
-            if (destination.file == picture->file)
-                throw Failure(path, "not converted: " + target + " is the picture itself");
-            OutputFile file(target);
-            NullProgress progress;
-            scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()),
-                        raster.width(), raster.height(), file, progress);
-            file.commit();
-            call.print(target + "\n");
+            if (const std::optional<std::string> owner = outputs.owner(destination))
+                throw Failure(path, "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
+                                        + *owner + ", " + done + " before it in this call");
+            outputs.claim(destination, path);
+            step(path, target, destination);
         });
     }
-    return broken ? kExitBroken : rejected ? kExitRejected : kExitOk;
+    return !broken;
+}
+
+int convert(Invocation &call)
+{
+    if (const std::optional<int> wrong = pictureWords(call))
+        return *wrong;
+    bool rejected = false;
+    const bool done = eachPicture(call, defaultDataPath, "data file", "converted",
+                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+        const std::optional<Picture> picture = acceptedPicture(call, path);
+        if (!picture) {
+            rejected = true;
+            return;
+        }
+        const Raster &raster = picture->intake.raster;
+        if (call.isStandardOutput(target, destination.file)) {
+            // All of it or nothing: held in memory first.
+            call.print(convertToText(raster, onColor(call, picture->intake)));
+            return;
+        }
+        if (destination.file == picture->file)
+            throw Failure(path, "not converted: " + target + " is the picture itself");
+        OutputFile file(target);
+        NullProgress progress;
+        scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
+                    raster.height(), file, progress);
+        file.commit();
+        call.print(target + "\n");
+    });
+    return !done ? kExitBroken : rejected ? kExitRejected : kExitOk;
 }
 
 int render(Invocation &call)
@@ -243,13 +271,112 @@ int check(Invocation &call)
     return done ? status : kExitBroken;
 }
 
+// "X,Y" in whole numbers, either of them negative; nothing when the words
+// are off.
+std::optional<std::pair<std::int32_t, std::int32_t>> cropCorner(std::string_view words)
+{
+    const std::size_t comma = words.find(',');
+    if (comma == std::string_view::npos)
+        return std::nullopt;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    const auto whole = [](std::string_view text, std::int32_t &value) {
+        const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+        return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    };
+    if (!whole(words.substr(0, comma), x) || !whole(words.substr(comma + 1), y))
+        return std::nullopt;
+    return std::pair {x, y};
+}
+
+// The options of prepare, every value checked; a usage error's words when
+// they are off.
+std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
+{
+    PrepareOptions options;
+    int sizings = 0;
+    for (const auto &[name, sizing] : {std::pair {"fit", Sizing::Fit}, std::pair {"fill", Sizing::Fill},
+                                       std::pair {"stretch", Sizing::Stretch}, std::pair {"crop", Sizing::Crop}})
+        if (call.has(name)) {
+            options.sizing = sizing;
+            ++sizings;
+        }
+    if (sizings > 1)
+        return std::string("--fit, --fill, --stretch and --crop exclude each other");
+    if (const std::string *crop = call.value("crop")) {
+        const auto corner = cropCorner(*crop);
+        if (!corner)
+            return "--crop takes X,Y in whole pixels (\"0,40\"), not \"" + *crop + "\"";
+        std::tie(options.cropX, options.cropY) = *corner;
+    }
+    const std::string *threshold = call.value("threshold");
+    const std::string *dither = call.value("dither");
+    if (threshold && dither)
+        return std::string("--threshold and --dither exclude each other");
+    if (threshold) {
+        // "50" or "50%".
+        std::string_view percent = *threshold;
+        if (percent.ends_with('%'))
+            percent.remove_suffix(1);
+        const auto [end, error] = std::from_chars(percent.data(), percent.data() + percent.size(), options.threshold);
+        if (percent.empty() || error != std::errc() || end != percent.data() + percent.size() || options.threshold < 1
+            || options.threshold > 100)
+            return "--threshold takes a whole percent from 1 to 100, not \"" + *threshold + "\"";
+    }
+    if (dither) {
+        if (*dither == "floyd-steinberg")
+            options.tone = Tone::FloydSteinberg;
+        else if (*dither == "atkinson")
+            options.tone = Tone::Atkinson;
+        else if (*dither == "bayer")
+            options.tone = Tone::Bayer;
+        else
+            return "--dither takes floyd-steinberg, atkinson or bayer, not \"" + *dither + "\"";
+    }
+    options.invert = call.has("invert");
+    return options;
+}
+
+int prepare(Invocation &call)
+{
+    if (const std::optional<int> wrong = pictureWords(call))
+        return *wrong;
+    const auto parsed = prepareOptions(call);
+    if (const std::string *problem = std::get_if<std::string>(&parsed))
+        return call.usageError(*problem);
+    const PrepareOptions &options = std::get<PrepareOptions>(parsed);
+
+    const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
+                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+        InputFile input(path);
+        const std::vector<std::uint8_t> bytes = readWholeFile(input);
+        const PreparedPicture prepared = preparePicture(bytes, path, options);
+        if (call.isStandardOutput(target, destination.file)) {
+            call.print(prepared.bitmap());
+            call.report(describePreparation(path, prepared, options, "standard output"));
+            return;
+        }
+        if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
+            throw Failure(path, "not prepared: " + target + " is the picture itself");
+        OutputFile file(target);
+        file.write(prepared.bitmap());
+        file.commit();
+        call.report(describePreparation(path, prepared, options, target));
+    });
+    return done ? kExitOk : kExitBroken;
+}
+
 int info(Invocation &call)
 {
     if (call.operands().size() != 1)
         return call.usageError("give exactly one picture");
     int status = kExitBroken;
     call.attempt([&] {
-        const PictureReport report = reportPicture(call.operands().front());
+        const std::string &path = call.operands().front();
+        const std::vector<std::uint8_t> bytes = readWholeFile(path);
+        PictureReport report = reportPicture(bytes, path);
+        if (report.status != PictureStatus::Accepted)
+            report.text += prepareSuggestion(bytes, path);
         call.print(report.text);
         status = report.status == PictureStatus::Accepted ? kExitOk
             : report.status == PictureStatus::Rejected    ? kExitRejected
@@ -306,6 +433,33 @@ const std::vector<Command> &commands()
          "pixels cannot be decoded, 2 a usage error.",
          {},
          info},
+        {"prepare", "[options] PICTURE...",
+         "Make any picture a 240 x 128 one-bit BMP that convert accepts.",
+         "Each PICTURE, a PNG, BMP, PBM, PGM or PPM of any size and colour depth, becomes\n"
+         "a 240 x 128 BMP with 1 bit per pixel that convert and the window accept, its\n"
+         "black dots the 1 bits of a Normal conversion. It is written beside the\n"
+         "picture, its name with \"-lcd.bmp\" for its extension (\"pics/photo.png\" gives\n"
+         "\"pics/photo-lcd.bmp\"), and a line on standard error tells what was done:\n"
+         "  photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black\n"
+         "    -> photo-lcd.bmp\n"
+         "Transparent parts are white. The light of a pixel is its luminance (Rec. 709)\n"
+         "in linear light. Shrinking averages every pixel a dot covers; enlarging by a\n"
+         "whole factor repeats pixels, by any other factor it interpolates. A picture of\n"
+         "240 x 128 is never scaled, and one that is black and white already comes\n"
+         "through dot for dot. Atkinson dithering passes on three quarters of each\n"
+         "dot's error: more contrast than the light asks for, by design.\n\n"
+         "Exit 0 all prepared; 3 a picture unreadable, of a kind prepare does not read,\n"
+         "or not written (its output is the picture itself, or another picture's);\n"
+         "2 a usage error.",
+         {{"fit", 0, nullptr, "Scale to fit inside 240 x 128, keeping the proportions, centred on white (the default)."},
+          {"fill", 0, nullptr, "Scale to cover 240 x 128, keeping the proportions, centred; the rest is cut."},
+          {"stretch", 0, nullptr, "Scale to exactly 240 x 128."},
+          {"crop", 0, "X,Y", "No scaling: the 240 x 128 dots from the picture's pixel X,Y on; white past its edges."},
+          {"threshold", 0, "N", "Black where the light, as the picture stores it, is below N percent (1 to 100; 50 by default)."},
+          {"dither", 0, "D", "Dither in linear light instead: floyd-steinberg, atkinson or bayer."},
+          {"invert", 0, nullptr, "Swap black and white within the picture; the margin stays white."},
+          {"output", 'o', "OUT", "Write the bitmap to OUT (\"-\": standard output); one picture only."}},
+         prepare},
     };
     return table;
 }

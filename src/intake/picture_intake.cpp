@@ -3,6 +3,7 @@
 #include "common/failure.h"
 #include "common/input_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -68,14 +69,22 @@ std::string layoutProblem(const BitmapHeaders &headers, const PictureLayout &lay
     return {};
 }
 
+// Where row y as shown (0 the top) is stored: bottom-up unless biHeight is
+// negative.
+const std::uint8_t *storedRow(std::span<const std::uint8_t> file, const PictureLayout &layout,
+    std::int32_t biHeight, std::int32_t y)
+{
+    const std::uint64_t stored = biHeight < 0 ? static_cast<std::uint64_t>(y) : layout.rows - 1 - static_cast<std::uint64_t>(y);
+    return file.data() + layout.pixelOffset + stored * layout.rowBytes;
+}
+
 // With a one-entry table, the first pixel from the top left whose bit is 1
 // (it has no colour): "pixel (x, y) ..." as a reason; empty when none is.
-std::string pixelWithoutColor(
-    std::span<const std::uint8_t> file, std::int32_t width, std::int32_t height, const PictureLayout &layout)
+std::string pixelWithoutColor(std::span<const std::uint8_t> file, std::int32_t width, std::int32_t biHeight,
+    const PictureLayout &layout)
 {
-    for (std::int32_t y = 0; y < height; ++y) {
-        const std::uint8_t *row
-            = file.data() + layout.pixelOffset + static_cast<std::uint64_t>(height - 1 - y) * layout.rowBytes;
+    for (std::int32_t y = 0; static_cast<std::uint64_t>(y) < layout.rows; ++y) {
+        const std::uint8_t *row = storedRow(file, layout, biHeight, y);
         for (std::int32_t x = 0; x < width; ++x)
             if ((row[x >> 3] >> (7 - (x & 7))) & 1)
                 return "pixel (" + number(static_cast<std::uint64_t>(x)) + ", "
@@ -83,43 +92,6 @@ std::string pixelWithoutColor(
                     + ") from the top left uses colour table entry 1, but the table has one entry only";
     }
     return {};
-}
-
-// The accepted picture's pixels, top row first, each the colour value of
-// its table entry.
-PixelRaster decodePixels(std::span<const std::uint8_t> file, const BitmapHeaders &headers,
-    const PictureLayout &layout, const std::string &name)
-{
-    const std::int32_t width = headers.info.biWidth;
-    const std::int32_t height = headers.info.biHeight;
-    const std::int32_t color0 = colorValue(entryAt(file, layout.tableOffset));
-    std::int32_t color1 = color0;
-    if (layout.tableEntries >= 2)
-        color1 = colorValue(entryAt(file, layout.tableOffset + 4));
-    else if (const std::string problem = pixelWithoutColor(file, width, height, layout); !problem.empty())
-        throw Failure(name, problem);
-
-    // The eight colours of each byte value, its high bit (the leftmost
-    // pixel) first.
-    std::array<std::array<std::int32_t, 8>, 256> dots;
-    for (std::size_t value = 0; value < 256; ++value)
-        for (std::size_t j = 0; j < 8; ++j)
-            dots[value][j] = (value >> (7 - j)) & 1 ? color1 : color0;
-
-    PixelRaster raster(width, height);
-    const auto columns = static_cast<std::size_t>(width);
-    for (std::int32_t y = 0; y < height; ++y) {
-        // Rows are stored bottom-up: the top row as shown is the last one.
-        const std::uint8_t *row
-            = file.data() + layout.pixelOffset + static_cast<std::uint64_t>(height - 1 - y) * layout.rowBytes;
-        std::int32_t *out = raster.writableRow(y).data();
-        const std::size_t whole = columns / 8;
-        for (std::size_t k = 0; k < whole; ++k)
-            std::memcpy(out + 8 * k, dots[row[k]].data(), sizeof dots[0]);
-        if (const std::size_t rest = columns % 8; rest != 0)
-            std::memcpy(out + 8 * whole, dots[row[whole]].data(), rest * sizeof dots[0][0]);
-    }
-    return raster;
 }
 
 } // namespace
@@ -167,6 +139,43 @@ PictureLayout pictureLayout(const BitmapHeaders &headers)
     return layout;
 }
 
+void decodeOneBitPixels(std::span<const std::uint8_t> file, const BitmapHeaders &headers, const std::string &name,
+    const std::function<void(std::int32_t y, std::span<const std::int32_t> colours)> &row)
+{
+    const PictureLayout layout = pictureLayout(headers);
+    if (const std::string problem = layoutProblem(headers, layout, file.size()); !problem.empty())
+        throw Failure(name, problem);
+
+    const std::int32_t width = headers.info.biWidth;
+    const std::int32_t biHeight = headers.info.biHeight;
+    const std::int32_t color0 = colorValue(entryAt(file, layout.tableOffset));
+    std::int32_t color1 = color0;
+    if (layout.tableEntries >= 2)
+        color1 = colorValue(entryAt(file, layout.tableOffset + 4));
+    else if (const std::string problem = pixelWithoutColor(file, width, biHeight, layout); !problem.empty())
+        throw Failure(name, problem);
+
+    // The eight colours of each byte value, its high bit (the leftmost
+    // pixel) first.
+    std::array<std::array<std::int32_t, 8>, 256> dots;
+    for (std::size_t value = 0; value < 256; ++value)
+        for (std::size_t j = 0; j < 8; ++j)
+            dots[value][j] = (value >> (7 - j)) & 1 ? color1 : color0;
+
+    const auto columns = static_cast<std::size_t>(width);
+    std::vector<std::int32_t> colours(columns);
+    for (std::int32_t y = 0; static_cast<std::uint64_t>(y) < layout.rows; ++y) {
+        const std::uint8_t *stored = storedRow(file, layout, biHeight, y);
+        std::int32_t *out = colours.data();
+        const std::size_t whole = columns / 8;
+        for (std::size_t k = 0; k < whole; ++k)
+            std::memcpy(out + 8 * k, dots[stored[k]].data(), sizeof dots[0]);
+        if (const std::size_t rest = columns % 8; rest != 0)
+            std::memcpy(out + 8 * whole, dots[stored[whole]].data(), rest * sizeof dots[0][0]);
+        row(y, colours);
+    }
+}
+
 PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name)
 {
     PictureIntake intake;
@@ -175,10 +184,11 @@ PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string
     if (intake.verdict != Verdict::Accepted)
         return intake;
 
-    const PictureLayout layout = pictureLayout(intake.headers);
-    if (const std::string problem = layoutProblem(intake.headers, layout, bytes.size()); !problem.empty())
-        throw Failure(name, problem);
-    intake.raster = decodePixels(bytes, intake.headers, layout, name);
+    PixelRaster raster(intake.headers.info.biWidth, intake.headers.info.biHeight);
+    decodeOneBitPixels(bytes, intake.headers, name, [&raster](std::int32_t y, std::span<const std::int32_t> colours) {
+        std::copy(colours.begin(), colours.end(), raster.writableRow(y).begin());
+    });
+    intake.raster = std::move(raster);
     return intake;
 }
 

@@ -18,6 +18,7 @@
 #include "intake/bitmap_header.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -42,6 +43,15 @@ PictureIntake takePicture(const std::string &path);
 // The same for the bytes of a whole file already in memory; `name` is used
 // in messages.
 PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name);
+
+// The decoder itself, for a one-bit picture of any size (biWidth above 0,
+// biHeight not 0; rows bottom-up, or top-down when biHeight is negative):
+// `row` receives each row from the top, once, as the colour values of its
+// pixels. Throws Failure naming the file with the reasons takePicture
+// gives. takePicture decodes an accepted picture with it, and `prepare`
+// every one-bit picture.
+void decodeOneBitPixels(std::span<const std::uint8_t> file, const BitmapHeaders &headers, const std::string &name,
+    const std::function<void(std::int32_t y, std::span<const std::int32_t> colours)> &row);
 
 // Where the decoder looks for the parts of a one-bit picture, in file
 // offsets of 64 bits: no header value makes them wrap around.

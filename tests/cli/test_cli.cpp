@@ -53,13 +53,14 @@ void makeFiles(const TempFolder &dir)
 }
 
 // The data files and pictures a command made, and any temporary file left:
-// the entries named "lcd_*", "out*" and ".quellbit*".
+// the entries named "lcd_*", "out*", "*-lcd.bmp" and ".quellbit*".
 std::string made(const TempFolder &dir)
 {
     std::string list;
     std::istringstream names(testbmp::listing(dir.path()));
     for (std::string name; names >> name;)
-        if (name.starts_with("lcd_") || name.starts_with("out") || name.starts_with(".quellbit"))
+        if (name.starts_with("lcd_") || name.starts_with("out") || name.ends_with("-lcd.bmp")
+            || name.starts_with(".quellbit"))
             list += (list.empty() ? "" : " ") + name;
     return list;
 }
@@ -195,7 +196,17 @@ TEST_CASE(commands)
               std::string("BM>\x10\0\0", 6)},
              {"render: a line too short", {"render", "-o", "out.png", "short.txt"}, 3, "short.txt: line 2"},
              {"info: an accepted picture", {"info", "good.bmp"}, 0, "\nverdict:        accepted\n"},
-             {"info: a refused picture", {"info", "wide.bmp"}, 1, "\nverdict:        rejected: width is 320, not 240"},
+             {"info: a refused picture, and the command that makes a copy", {"info", "wide.bmp"}, 1,
+              "\nverdict:        rejected: width is 320, not 240\n                " + kLimits
+                  + "\nmake a copy:    quellbit-cli prepare wide.bmp  (writes wide-lcd.bmp, 240 x 128 at 1 bit)\n"},
+             {"prepare: beside the picture, what was done on standard error", {"prepare", "wide.bmp"}, 0,
+              "wide.bmp 320 x 128 -> fit 240 x 96, threshold 50 %, ", "wide-lcd.bmp"},
+             {"prepare: a file of another kind", {"prepare", "good.bmp", "marks.txt"}, 3,
+              "marks.txt: an LCD data file; prepare reads PNG, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
+             {"prepare onto the picture itself", {"prepare", "-o", "good.bmp", "good.bmp"}, 3,
+              "good.bmp: not prepared: good.bmp is the picture itself"},
+             {"prepare: a value out of range", {"prepare", "--threshold", "0", "good.bmp"}, 2,
+              "--threshold takes a whole percent from 1 to 100, not \"0\""},
              {"info: a broken picture", {"info", "short.bmp"}, 3,
               "\nverdict:        the headers pass, but the picture cannot be decoded: the pixel data ends after row 100"},
 
@@ -267,6 +278,24 @@ TEST_CASE(renderToBitmapAndBack)
         REQUIRE(testbmp::save(dir.file("lcd.txt"), text));
         REQUIRE_EQ(cli(dir, {"render", "-o", "picture.Bmp", "lcd.txt"}).status, 0);
         CHECK_EQ(cli(dir, {"convert", "-o", "-", "picture.Bmp"}).out, text);
+    }
+}
+
+// Any picture prepared, converted and drawn back as a bitmap: the prepared
+// bitmap again, byte for byte.
+TEST_CASE(prepareConvertRenderGivesThePreparedPicture)
+{
+    for (const std::vector<std::string> &options : std::initializer_list<std::vector<std::string>> {
+             {"--dither=floyd-steinberg"}, {"--dither=bayer", "--invert"}, {"--fill", "--threshold=30"}}) {
+        ROW(options.front() + (options.size() > 1 ? " " + options.back() : ""));
+        TempFolder dir;
+        REQUIRE(testbmp::save(dir.file("photo.png"), testbmp::load(QUELLBIT_TEST_DATA "/prepare/png-rgba16.png")));
+        std::vector<std::string> words {"prepare", "-o", "prepared.bmp", "photo.png"};
+        words.insert(words.begin() + 1, options.begin(), options.end());
+        REQUIRE_EQ(cli(dir, words).status, 0);
+        REQUIRE_EQ(cli(dir, {"convert", "-o", "data.txt", "prepared.bmp"}).status, 0);
+        REQUIRE_EQ(cli(dir, {"render", "-o", "back.bmp", "data.txt"}).status, 0);
+        CHECK(testbmp::load(dir.file("back.bmp")) == testbmp::load(dir.file("prepared.bmp")));
     }
 }
 

@@ -1,0 +1,23 @@
+#pragma once
+
+// Telling a picture's format from its first bytes, whatever its name says.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace quellbit {
+
+enum class PictureFormat { Png, Bitmap, Netpbm, Other };
+
+struct FormatGuess {
+    PictureFormat format = PictureFormat::Other;
+    // What the bytes seem to be, for messages: "a PNG picture", "a JPEG
+    // picture", "an empty file", "a text file"; for bytes nothing matches,
+    // "an unknown kind of file (it begins with 00 11 22 33)".
+    std::string description;
+};
+
+FormatGuess guessFormat(std::span<const std::uint8_t> bytes);
+
+} // namespace quellbit
