@@ -15,7 +15,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -123,7 +122,7 @@ inline std::vector<HostileCase> hostileCases()
     };
 
     std::vector<HostileCase> cases {
-        converted("a good picture converts", bmp),
+        converted("a good picture converts (40-byte info header, biClrUsed 2)", bmp),
         rejected("width 320 is rejected", with([](Layout &l) { l.width = 320; }), "width is 320, not 240"),
         broken("cut inside the pixels: the rows that are there are counted", bmp.substr(0, 62 + 57 * 32 + 6),
             "the pixel data ends after row 57 of 128 (1,830 of 4,096 bytes)"),
@@ -143,23 +142,20 @@ inline std::vector<HostileCase> hostileCases()
             "the file ends after 1 byte; a bitmap's two headers take 54 bytes"),
         broken("cut one byte short of the info header", bmp.substr(0, 53),
             "the file ends after 53 bytes; a bitmap's two headers take 54 bytes"),
-        broken("cut after the info header", bmp.substr(0, 54),
-            "the file ends after 54 bytes, before the end of its two palette entries at byte 62"),
         broken("cut inside the second table entry", bmp.substr(0, 61),
             "the file ends after 61 bytes, before the end of its two palette entries at byte 62"),
-        broken("biSize 4,294,967,295 does not wrap around", withField32(bmp, 14, 0xFFFFFFFF),
+        broken("biSize 4,294,967,295 does not wrap around", withField(bmp, 14, 0xFFFFFFFF),
             "the file ends after 4,158 bytes, before the end of its two palette entries at byte "
             "4,294,967,317"),
 
-        rejected("huge dimensions", withField32(withField32(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF),
+        rejected("huge dimensions", withField(withField(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF),
             "height is 2,147,483,647, not 128"),
-        rejected("top-down rows", withField32(bmp, 22, std::uint32_t(-128)),
+        rejected("top-down rows", withField(bmp, 22, std::uint32_t(-128)),
             "height is -128, not 128 (top-down rows are not accepted)"),
         rejected("width and height swapped", with([](Layout &l) { l.width = 128, l.height = 240; }),
             "height is 240, not 128"),
-        rejected("bit count 0", withField16(bmp, 28, 0), "bit count is 0, not 1"),
-        rejected("bit count 32767", withField16(bmp, 28, 0x7FFF), "bit count is 32,767, not 1"),
-        rejected("bit count -1", withField16(bmp, 28, 0xFFFF), "bit count is -1, not 1"),
+        rejected("bit count 0", withField(bmp, 28, 0, 2), "bit count is 0, not 1"),
+        rejected("bit count -1", withField(bmp, 28, 0xFFFF, 2), "bit count is -1, not 1"),
         rejected("24 bits per pixel", with([](Layout &l) { l.bitCount = 24, l.palette = {}; }),
             "bit count is 24, not 1"),
         // A PNG's IHDR puts 00 F0 00 00 where biWidth is read and 00 80 01 00
@@ -175,17 +171,13 @@ inline std::vector<HostileCase> hostileCases()
                  "height is 65,537, not 128"),
         converted(
             "signature XY converts", with([](Layout &l) { l.signature[0] = 'X', l.signature[1] = 'Y'; })),
-        converted("biPlanes 0 converts", withField16(bmp, 26, 0)),
-        converted("biPlanes 30,000 converts", withField16(bmp, 26, 30000)),
-        broken("an info header of 12 bytes", withField32(bmp, 14, 12),
+        converted("biPlanes 0 converts", withField(bmp, 26, 0, 2)),
+        converted("biPlanes 30,000 converts", withField(bmp, 26, 30000, 2)),
+        broken("an info header of 12 bytes", withField(bmp, 14, 12),
             "an info header of 12 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
             "more"),
-        broken("an info header of 0 bytes", withField32(bmp, 14, 0),
-            "an info header of 0 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
-            "more"),
 
-        converted("biClrUsed 0 means two entries", withField32(bmp, 46, 0)),
-        converted("biClrUsed 2", bmp),
+        converted("biClrUsed 0 means two entries", withField(bmp, 46, 0)),
         {"biClrUsed 1, every pixel entry 0",
             with([](Layout &l) { l.clrUsed = 1, l.palette = {kPaper}, l.pixel = allZero; }),
             // Entry 1 as the header read takes it: the first four pixel bytes, 00.
@@ -203,28 +195,28 @@ inline std::vector<HostileCase> hostileCases()
             l.palette.resize(256, Rgb {0x55, 0x66, 0x77, 0});
         })),
         broken("biClrUsed 256 with the pixels at byte 62",
-            withField32(with([](Layout &l) {
+            withField(with([](Layout &l) {
                 l.clrUsed = 256;
                 l.palette.resize(256);
             }),
                 10, 62),
             "the colour table of 256 entries runs past the pixel data at byte 62"),
-        broken("biClrUsed 257", withField32(bmp, 46, 257),
+        broken("biClrUsed 257", withField(bmp, 46, 257),
             "the colour table lists 257 entries; a colour table has at most 256"),
-        broken("cut inside a table of 256 entries", withField32(bmp, 46, 256).substr(0, 500),
+        broken("cut inside a table of 256 entries", withField(bmp, 46, 256).substr(0, 500),
             "the file ends after 500 bytes, inside the colour table of 256 entries (bytes 54 to 1,077)"),
 
-        converted("bfOffBits 0: the pixels follow the table", withField32(bmp, 10, 0)),
+        converted("bfOffBits 0: the pixels follow the table", withField(bmp, 10, 0)),
         converted("bfOffBits beyond a gap", with([](Layout &l) { l.gap = 38; })),
-        broken("bfOffBits inside the headers", withField32(bmp, 10, 20),
+        broken("bfOffBits inside the headers", withField(bmp, 10, 20),
             "the pixel data at byte 20 starts inside the headers, before the colour table at byte 54"),
-        broken("bfOffBits beyond the end", withField32(bmp, 10, 0xFFFFFFFF),
+        broken("bfOffBits beyond the end", withField(bmp, 10, 0xFFFFFFFF),
             "the file ends after 4,158 bytes, before its pixel data at byte 4,294,967,295"),
         broken("one byte short", bmp.substr(0, bmp.size() - 1),
             "the pixel data ends after row 127 of 128 (4,095 of 4,096 bytes)"),
     };
 
-    for (const std::uint32_t size : {40, 52, 56, 64, 66, 108, 124})
+    for (const std::uint32_t size : {52, 56, 64, 66, 108, 124})
         cases.push_back(
             converted("an info header of " + std::to_string(size) + " bytes: the table follows it",
                 with([size](Layout &l) { l.infoSize = size; })));
@@ -234,15 +226,10 @@ inline std::vector<HostileCase> hostileCases()
             {7, "unknown"}, {11, "CMYK"}, {12, "CMYK RLE8"}, {13, "CMYK RLE4"}, {4294967295u, "unknown"}};
     for (const auto &[value, name] : compressions) {
         std::string number = value == 4294967295u ? "4,294,967,295" : std::to_string(value);
-        cases.push_back(broken("compression " + number, withField32(bmp, 30, value),
+        cases.push_back(broken("compression " + number, withField(bmp, 30, value),
             "compression " + number + " (" + name + ") is not defined for one-bit pictures"));
     }
 
-    std::string noise(4096, '\0');
-    std::mt19937 generator(20261206);
-    for (char &c : noise)
-        c = char(generator() & 0xFF);
-    cases.push_back(rejected("random bytes", noise, "")); // which field fails is the generator's affair
     return cases;
 }
 
