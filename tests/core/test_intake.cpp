@@ -171,12 +171,6 @@ TEST_CASE(oneReadOfOneBuffer)
     CHECK_EQ(intake.raster.row(0)[7], 0xA0B0C0);
     CHECK_EQ(intake.raster.row(0)[6], 0x332211);
 
-    REQUIRE(testbmp::save(path, testbmp::build({.width = 320})));
-    intake = takePicture(path);
-    CHECK(intake.verdict == Verdict::WrongWidth);
-    CHECK_EQ(intake.headers.info.biWidth, 320);
-    CHECK_EQ(intake.raster.height(), 0);
-
     REQUIRE(testbmp::save(path, testbmp::build(second)));
     intake = takePicture(path);
     CHECK(intake.verdict == Verdict::Accepted);
@@ -188,10 +182,8 @@ TEST_CASE(oneReadOfOneBuffer)
 // The info report: where things are and why a picture is refused.
 TEST_CASE(infoReport)
 {
-    Layout good;
-    const std::string bmp = testbmp::build(good);
-    Layout big = good;
-    big.clrUsed = 256;
+    const std::string bmp = testbmp::build({});
+    Layout big {.clrUsed = 256};
     big.palette.resize(256);
     struct Row { const char *name; std::string bytes; PictureStatus status; std::vector<std::string> says; };
     for (const Row &row : std::initializer_list<Row> {

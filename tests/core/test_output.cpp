@@ -86,13 +86,13 @@ TEST_CASE(targets)
               "lcd.txt", "a folder of that name is in the way", "lcd.txt", ""},
              {"an earlier file: its permission bits kept past the umask; as root, another user's: owner kept",
               [](Folder dir) {
-                  return testbmp::save(dir.file("lcd.txt"), kEarlier) && ::chmod(dir.file("lcd.txt").c_str(), 0640) == 0
+                  return testbmp::save(dir.file("lcd.txt"), kEarlier) && ::chmod(dir.file("lcd.txt").c_str(), 0666) == 0
                       && (!isRoot() || ::chown(dir.file("lcd.txt").c_str(), testbmp::kNobody, testbmp::kNobody) == 0);
               },
               "lcd.txt", "", "lcd.txt", "lcd.txt",
               [](Folder dir) {
                   const struct stat status = statusOf(dir.file("lcd.txt"));
-                  return (status.st_mode & 07777) == 0640
+                  return (status.st_mode & 07777) == 0666
                       && (!isRoot() || (status.st_uid == testbmp::kNobody && status.st_gid == testbmp::kNobody));
               }}}) {
         ROW(row.name);

@@ -44,11 +44,7 @@ inline State &state()
     return s;
 }
 
-inline bool add(const char *name, void (*run)())
-{
-    state().cases.emplace_back(name, run);
-    return true;
-}
+inline bool add(const char *name, void (*run)()) { return state().cases.emplace_back(name, run), true; }
 
 // The end of one unit (a case without rows, or one row).
 inline void closeUnit()
@@ -124,16 +120,13 @@ inline int run()
 
 } // namespace check
 
-#define CHECK_CONCAT_INNER(a, b) a##b
-#define CHECK_CONCAT(a, b) CHECK_CONCAT_INNER(a, b)
 #define TEST_CASE(name)                                                                                                \
     static void name();                                                                                                \
-    [[maybe_unused]] static const bool CHECK_CONCAT(name, _registered) = ::check::add(#name, name);                   \
+    [[maybe_unused]] static const bool name##Registered = ::check::add(#name, name);                                  \
     static void name()
 #define ROW(name) ::check::startRow(name)
 #define CHECK(condition) ((condition) ? true : (::check::fail(__FILE__, __LINE__, "CHECK(" #condition ")"), false))
 #define CHECK_EQ(actual, expected) ::check::equal((actual), (expected), #actual, #expected, __FILE__, __LINE__)
 #define REQUIRE(condition) (CHECK(condition) ? void() : throw ::check::Abort {})
 #define REQUIRE_EQ(actual, expected) (CHECK_EQ(actual, expected) ? void() : throw ::check::Abort {})
-#define CHECK_MAIN                                                                                                     \
-    int main() { return ::check::run(); }
+#define CHECK_MAIN int main() { return ::check::run(); }
