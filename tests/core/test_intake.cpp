@@ -16,7 +16,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <limits>
 #include <sstream>
 
 using namespace quellbit;
@@ -101,23 +100,20 @@ TEST_CASE(hostileInput)
 // read from the wrong place shows.
 TEST_CASE(headerRead)
 {
-    struct Row { const char *name; Layout layout; std::size_t cut; Verdict verdict; std::uint64_t paletteOffset; };
-    const auto layout = [](std::int32_t width, std::int16_t bits, std::uint32_t infoSize,
-                           std::optional<std::uint32_t> sizeField = {}) {
-        Layout l {.width = width, .bitCount = bits, .infoSize = infoSize, .palette = {kFirst, kSecond}};
-        l.sizeField = sizeField;
-        return l;
+    struct Row { const char *name; std::string bytes; Verdict verdict; std::uint64_t paletteOffset; };
+    const auto build = [](std::int32_t width, std::int16_t bits, std::uint32_t infoSize) {
+        return testbmp::build({.width = width, .bitCount = bits, .infoSize = infoSize, .palette = {kFirst, kSecond}});
     };
     using enum Verdict;
     for (const Row &row : std::initializer_list<Row> {
-             {"another 1-bit size: rejected, table read", layout(320, 1, 40), 0, WrongWidth, 54},
-             {"4 bits: rejected, no table read", layout(240, 4, 40), 0, WrongBitCount, 0},
-             {"8 bits, headers alone: read", layout(240, 8, 40), 54, WrongBitCount, 0},
-             {"biSize 200, of no known kind: table after it, at 214", layout(240, 1, 200), 0, Accepted, 214},
-             {"biSize 12 in a 40-byte layout: entries from byte 54", layout(240, 1, 40, 12), 0, Accepted, 54}}) {
+             {"another 1-bit size: rejected, table read", build(320, 1, 40), WrongWidth, 54},
+             {"4 bits: rejected, no table read", build(240, 4, 40), WrongBitCount, 0},
+             {"8 bits, headers alone: read", build(240, 8, 40).substr(0, 54), WrongBitCount, 0},
+             {"biSize 200, of no known kind: table after it, at 214", build(240, 1, 200), Accepted, 214},
+             {"biSize 12 in a 40-byte layout: entries from byte 54", testbmp::withField(build(240, 1, 40), 14, 12),
+              Accepted, 54}}) {
         ROW(row.name);
-        const std::string bytes = testbmp::build(row.layout);
-        const BitmapHeaders h = parseBitmapHeaders(bytesOf(row.cut ? bytes.substr(0, row.cut) : bytes), "x.bmp");
+        const BitmapHeaders h = parseBitmapHeaders(bytesOf(row.bytes), "x.bmp");
         CHECK(judgeHeaders(h.info) == row.verdict);
         CHECK_EQ(h.paletteRead ? h.paletteOffset : 0, row.paletteOffset);
         CHECK_EQ(colorValue(h.palette0), row.paletteOffset ? 0x332211 : 0);
@@ -166,25 +162,14 @@ TEST_CASE(oneReadOfOneBuffer)
 {
     testbmp::TempFolder dir;
     const std::string path = dir.file("x.bmp");
-    Layout first {.palette = {kFirst, kSecond}};
-    first.pixel = [](int x, int y) { return x == 7 && y == 0; };
-    Layout wide = first;
-    wide.width = 320;
-    Layout second {.palette = {kSecond, kFirst}};
-    second.pixel = [](int x, int y) { return x == 0 && y == 127; };
-
+    Layout first {.palette = {kFirst, kSecond}, .pixel = [](int x, int y) { return x == 7 && y == 0; }};
+    Layout second {.palette = {kSecond, kFirst}, .pixel = [](int x, int y) { return x == 0 && y == 127; }};
     REQUIRE(testbmp::save(path, testbmp::build(first)));
     PictureIntake intake;
     CHECK_EQ(testbmp::opensDuring(path, [&] { intake = takePicture(path); }), 1);
     CHECK_EQ(testbmp::opensDuring(path, [&] { (void)reportPicture(path); }), 1);
     CHECK_EQ(intake.raster.row(0)[7], 0xA0B0C0);
     CHECK_EQ(intake.raster.row(0)[6], 0x332211);
-
-    REQUIRE(testbmp::save(path, testbmp::build(wide)));
-    intake = takePicture(path);
-    CHECK(intake.verdict == Verdict::WrongWidth);
-    CHECK_EQ(intake.headers.info.biWidth, 320);
-    CHECK_EQ(intake.raster.height(), 0);
 
     REQUIRE(testbmp::save(path, testbmp::build(second)));
     intake = takePicture(path);
@@ -197,10 +182,8 @@ TEST_CASE(oneReadOfOneBuffer)
 // The info report: where things are and why a picture is refused.
 TEST_CASE(infoReport)
 {
-    Layout good;
-    const std::string bmp = testbmp::build(good);
-    Layout big = good;
-    big.clrUsed = 256;
+    const std::string bmp = testbmp::build({});
+    Layout big {.clrUsed = 256};
     big.palette.resize(256);
     struct Row { const char *name; std::string bytes; PictureStatus status; std::vector<std::string> says; };
     for (const Row &row : std::initializer_list<Row> {
@@ -227,36 +210,19 @@ TEST_CASE(infoReport)
              {"24 bits: no table read", testbmp::build({.bitCount = 24, .palette = {}}), PictureStatus::Rejected,
               {"colour table:   not read: the header read takes it from one-bit pictures only\n",
                "pixel data:     from byte 54 (bfOffBits)\n"}},
-             {"a decoder's refusal", testbmp::withField32(bmp, 30, 1), PictureStatus::Broken,
-              {"compression:    1 (RLE8)\n", "verdict:        the headers pass, but the picture cannot be decoded: "
-                                           "compression 1 (RLE8) is not defined for one-bit pictures\n"}},
-             {"an OS/2 header", testbmp::withField32(bmp, 14, 12), PictureStatus::Broken,
+             {"an OS/2 header", testbmp::withField(bmp, 14, 12), PictureStatus::Broken,
               {"info header:    12 bytes (biSize): too short for a decoder; the header read takes the 40-byte layout\n",
                "colour table:   not placed by an info header of 12 bytes; the header read takes bytes 54 to 61 for "
                "entries 0 and 1\n"}},
              {"a file cut inside the table: the fields that are there", bmp.substr(0, 58), PictureStatus::Broken,
               {"bits per pixel: 1\n", "verdict:        cannot be used: the file ends after 58 bytes, before the end of "
-                                      "its two palette entries at byte 62\n"}},
-             {"a file cut inside the headers: nothing more to say", bmp.substr(0, 30), PictureStatus::Broken,
-              {"file:           x.bmp (30 bytes)\nverdict:        cannot be used: the file ends after 30 bytes; a "
-               "bitmap's two headers take 54 bytes\n"}}}) {
+                                      "its two palette entries at byte 62\n"}}}) {
         ROW(row.name);
         const PictureReport report = reportPicture(bytesOf(row.bytes), "x.bmp");
         CHECK(report.status == row.status);
         for (const std::string &says : row.says)
             if (!CHECK(report.text.find(says) != std::string::npos))
                 check::fail(__FILE__, __LINE__, "the report reads:\n" + report.text);
-    }
-}
-
-TEST_CASE(thousandsInMessages)
-{
-    struct Row { std::int64_t value; const char *text; };
-    for (const Row &row : std::initializer_list<Row> {
-             {0, "0"}, {999, "999"}, {1000, "1,000"}, {1830, "1,830"}, {67108864, "67,108,864"}, {-1234, "-1,234"},
-             {std::numeric_limits<std::int64_t>::min(), "-9,223,372,036,854,775,808"}}) {
-        ROW(row.text);
-        CHECK_EQ(thousands(row.value), std::string(row.text));
     }
 }
 
@@ -273,12 +239,6 @@ TEST_CASE(inputFileLimit)
     } catch (const Failure &failure) {
         CHECK_EQ(failure.reason(), std::string("the file is 10 bytes long; no file over 9 bytes is read"));
     }
-    const InputFile file(path);
-    struct stat status {};
-    REQUIRE(::stat(path.c_str(), &status) == 0);
-    CHECK_EQ(file.size(), std::uint64_t(10));
-    CHECK_EQ(file.device(), std::uint64_t(status.st_dev));
-    CHECK_EQ(file.inode(), std::uint64_t(status.st_ino));
 }
 
 // Every input a fuzzer once found, through the fuzzers' entry points: each

@@ -143,9 +143,6 @@ TEST_CASE(comparison)
               "640 dots differ, first difference on line 471"},
              {"a line too short to decode ends the dots", expected.substr(0, 45) + "DB\r\n" + expected.substr(90),
               DotsDiffer, "30656 dots differ, first difference on line 2"},
-             {"every dot the other way round", replaced(replaced(replaced(replaced(expected, "00H", "FFH"), "01H", "FEH"),
-                                                                 "82H", "7DH"), "80H", "7FH"),
-              DotsDiffer, "30720 dots differ, first difference on line 1"},
          }) {
         ROW(row.name);
         DataLines lines = linesOf(row.text, 1000);
@@ -164,20 +161,11 @@ TEST_CASE(bitmapOfTheMarks)
     REQUIRE(testbmp::save(dir.file("lcd.txt"), testtext::marksText().substr(0, 470 * 45)));
     const std::string bmp = renderDataFile(dir.file("lcd.txt"), PictureFormat::Bitmap);
     REQUIRE_EQ(bmp.size(), std::size_t {62 + 128 * 32});
-    const auto le32 = [&](std::size_t at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bmp[at]) | static_cast<unsigned char>(bmp[at + 1]) << 8
-                                          | static_cast<unsigned char>(bmp[at + 2]) << 16
-                                          | static_cast<unsigned char>(bmp[at + 3]) << 24);
-    };
-    CHECK_EQ(bmp.substr(0, 2), "BM");
-    CHECK_EQ(le32(2), 4158u);  // bfSize
-    CHECK_EQ(le32(10), 62u);   // bfOffBits
-    CHECK_EQ(le32(14), 40u);   // biSize
-    CHECK_EQ(le32(18), 240u);  // biWidth
-    CHECK_EQ(le32(22), 128u);  // biHeight, bottom-up
-    CHECK_EQ(le32(26), 0x10001u); // biPlanes 1, biBitCount 1
-    CHECK_EQ(le32(34), 4096u); // biSizeImage
-    CHECK_EQ(le32(46), 2u);    // biClrUsed
+    // "BM", bfSize 4,158, reserved, bfOffBits 62; biSize 40, 240 x 128
+    // (bottom-up), 1 plane, 1 bit, no compression, biSizeImage 4,096.
+    CHECK_EQ(bmp.substr(0, 38), std::string("BM\x3E\x10\0\0\0\0\0\0\x3E\0\0\0\x28\0\0\0\xF0\0\0\0\x80\0\0\0"
+                                            "\x01\0\x01\0\0\0\0\0\0\x10\0\0", 38));
+    CHECK_EQ(bmp.substr(46, 4), std::string("\x02\0\0\0", 4)); // biClrUsed 2
     CHECK_EQ(bmp.substr(54, 8), std::string("\0\0\0\0\xFF\xFF\xFF\0", 8));
     const std::string top = bmp.substr(62 + 127 * 32, 32); // the last row stored
     CHECK_EQ(top.substr(0, 2), "\x7F\xBE");                 // dots 0, 9 and 15 black
@@ -198,8 +186,7 @@ TEST_CASE(pngOfTheMarks)
     REQUIRE_EQ(height, 128);
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 240; ++x) {
-            const bool black = (y == 0 && (x == 0 || x == 9 || x == 15 || x == 239)) || (y == 1 && x == 0);
-            if (!CHECK_EQ(colors[static_cast<std::size_t>(y * 240 + x)], black ? 0 : 0x008000))
+            if (!CHECK_EQ(colors[static_cast<std::size_t>(y * 240 + x)], testtext::marks(x, y) == 0 ? 0 : 0x008000))
                 return;
         }
 }

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,21 +21,18 @@
 
 namespace testbmp {
 
-// A fresh folder under the system's temporary folder for one test, removed
-// with everything in it when the object goes.
+// A fresh folder for one test, removed with everything in it when the
+// object goes (also when a test took a folder's write permission away).
 class TempFolder {
 public:
-    TempFolder()
+    TempFolder() : path_((std::filesystem::temp_directory_path() / "quellbit-test-XXXXXX").string())
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quellbit-test-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
+        if (!::mkdtemp(path_.data()))
             throw std::runtime_error("no temporary folder can be made");
-        path_ = pattern;
     }
     ~TempFolder()
     {
         std::error_code ignored;
-        // A test may have taken the write permission of a folder away.
         for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
              it != std::filesystem::recursive_directory_iterator(); it.increment(ignored))
             if (it->is_directory(ignored) && !it->is_symlink(ignored))
@@ -58,12 +54,8 @@ private:
 template <typename Run> int opensDuring(const std::string &path, Run run)
 {
     const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (watch < 0)
-        return -1;
-    if (::inotify_add_watch(watch, path.c_str(), IN_OPEN) < 0) {
-        ::close(watch);
-        return -1;
-    }
+    if (watch < 0 || ::inotify_add_watch(watch, path.c_str(), IN_OPEN) < 0)
+        return watch < 0 ? -1 : (::close(watch), -1);
     run();
     int opens = 0;
     alignas(inotify_event) char buffer[4096];
@@ -82,8 +74,7 @@ template <typename Run> int opensDuring(const std::string &path, Run run)
 inline bool save(const std::string &path, const std::string &bytes)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(bytes.data(), std::streamsize(bytes.size()));
-    return bool(file.flush());
+    return bool(file.write(bytes.data(), std::streamsize(bytes.size())).flush());
 }
 
 inline std::string load(const std::string &path)
@@ -108,15 +99,22 @@ inline std::string listing(const std::string &folder)
 
 inline constexpr uid_t kNobody = 65534;
 
-// Runs `body` in a child process and returns its exit status, or 128 plus
-// the signal that ended it. With `asNobody` and when this test runs as root,
-// the child first becomes the user and group nobody, with no other groups,
-// so permission bits bind it.
+// The end of a child process: its exit status, or 128 plus the signal that
+// ended it.
+inline int waitFor(pid_t pid)
+{
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid)
+        return -1;
+    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+}
+
+// Runs `body` in a child process and returns its end. With `asNobody` and
+// when this test runs as root, the child first becomes the user and group
+// nobody, with no other groups, so permission bits bind it.
 inline int inChild(const std::function<int()> &body, bool asNobody = false)
 {
     const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
     if (pid == 0) {
         if (asNobody && ::geteuid() == 0
             && (::setgroups(0, nullptr) != 0 || ::setresgid(kNobody, kNobody, kNobody) != 0
@@ -124,10 +122,7 @@ inline int inChild(const std::function<int()> &body, bool asNobody = false)
             ::_exit(125);
         ::_exit(body());
     }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid)
-        return -1;
-    return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+    return waitFor(pid);
 }
 
 } // namespace testbmp

@@ -8,14 +8,9 @@
 
 #include "support/bmp_writer.h"
 
-#include <fcntl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,7 +19,7 @@ namespace testbmp {
 enum class Outcome { Converted, Rejected, Broken, NotRegular };
 
 // How the case is put on the disk.
-enum class Kind { Bytes, NamedPipe, LinkToPipe, Folder, Device, Socket, Missing, Oversized };
+enum class Kind { Bytes, NamedPipe, LinkToPipe, Folder, Device, Missing, Oversized };
 
 struct HostileCase {
     std::string name; // row name, reads like the rule
@@ -53,27 +48,11 @@ inline bool place(const HostileCase &c, const std::string &path)
         return ::mkdir(path.c_str(), 0700) == 0;
     case Kind::Device:
         return ::symlink("/dev/zero", path.c_str()) == 0;
-    case Kind::Socket: {
-        sockaddr_un address {};
-        address.sun_family = AF_UNIX;
-        if (path.size() >= sizeof address.sun_path)
-            return false;
-        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-        const int s = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool bound = s >= 0 && ::bind(s, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        if (s >= 0)
-            ::close(s);
-        return bound;
-    }
     case Kind::Missing:
         return true;
-    case Kind::Oversized: { // one byte over 64 MiB, without using the disk space
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const bool sized = fd >= 0 && ::ftruncate(fd, 64 * 1024 * 1024 + 1) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return sized;
-    }
+    case Kind::Oversized: // one byte over 64 MiB, without using the disk space
+        std::filesystem::resize_file(path, (save(path, ""), 64 * 1024 * 1024 + 1));
+        return true;
     }
     return false;
 }
@@ -86,35 +65,26 @@ inline constexpr std::int32_t kPaperValue = 0xD0E0F0;
 
 // Paper everywhere but column 0, row 5 and the bottom-right pixel: no
 // symmetry a swapped bit order or a row read upside down could hide.
-inline int goodEntry(int x, int y)
-{
-    return x % 7 == 0 || y == 5 || (x == 239 && y == 127) ? 0 : 1;
-}
-inline int allZero(int, int)
-{
-    return 0;
-}
+inline int goodEntry(int x, int y) { return x % 7 == 0 || y == 5 || (x == 239 && y == 127) ? 0 : 1; }
+inline int allZero(int, int) { return 0; }
 
 inline std::vector<HostileCase> hostileCases()
 {
-    Layout good;
-    good.palette = {kInk, kPaper};
-    good.pixel = goodEntry;
+    const Layout good {.palette = {kInk, kPaper}, .pixel = goodEntry};
     const std::string bmp = build(good); // 62 + 128 * 32 = 4,158 bytes
 
     auto converted = [&](std::string name, std::string bytes) {
         return HostileCase {std::move(name), std::move(bytes), Outcome::Converted, "", Kind::Bytes, kInkValue,
             kPaperValue, goodEntry};
     };
-    auto broken = [](std::string name, std::string bytes, std::string reason) {
-        return HostileCase {std::move(name), std::move(bytes), Outcome::Broken, std::move(reason)};
+    const auto failing = [](Outcome outcome) {
+        return [outcome](std::string name, std::string bytes, std::string reason) {
+            return HostileCase {std::move(name), std::move(bytes), outcome, std::move(reason)};
+        };
     };
-    auto rejected = [](std::string name, std::string bytes, std::string reason) {
-        return HostileCase {std::move(name), std::move(bytes), Outcome::Rejected, std::move(reason)};
-    };
+    const auto broken = failing(Outcome::Broken), rejected = failing(Outcome::Rejected);
     auto notRegular = [](std::string name, Kind kind, std::string what) {
-        return HostileCase {
-            std::move(name), "", Outcome::NotRegular, "not a regular file (" + what + ")", kind};
+        return HostileCase {std::move(name), "", Outcome::NotRegular, "not a regular file (" + what + ")", kind};
     };
     auto with = [&good](auto change) {
         Layout layout = good;
@@ -123,7 +93,7 @@ inline std::vector<HostileCase> hostileCases()
     };
 
     std::vector<HostileCase> cases {
-        converted("a good picture converts", bmp),
+        converted("a good picture converts (40-byte info header, biClrUsed 2)", bmp),
         rejected("width 320 is rejected", with([](Layout &l) { l.width = 320; }), "width is 320, not 240"),
         broken("cut inside the pixels: the rows that are there are counted", bmp.substr(0, 62 + 57 * 32 + 6),
             "the pixel data ends after row 57 of 128 (1,830 of 4,096 bytes)"),
@@ -131,7 +101,6 @@ inline std::vector<HostileCase> hostileCases()
         notRegular("a symlink to a named pipe is refused at once", Kind::LinkToPipe, "a named pipe"),
         notRegular("a folder", Kind::Folder, "a folder"),
         notRegular("a symlink to a device", Kind::Device, "a device"),
-        notRegular("a socket", Kind::Socket, "a socket"),
         {"a missing file", "", Outcome::Broken, "cannot be opened for reading: No such file or directory",
             Kind::Missing},
         {"one byte over 64 MiB", "", Outcome::Broken,
@@ -143,23 +112,19 @@ inline std::vector<HostileCase> hostileCases()
             "the file ends after 1 byte; a bitmap's two headers take 54 bytes"),
         broken("cut one byte short of the info header", bmp.substr(0, 53),
             "the file ends after 53 bytes; a bitmap's two headers take 54 bytes"),
-        broken("cut after the info header", bmp.substr(0, 54),
-            "the file ends after 54 bytes, before the end of its two palette entries at byte 62"),
         broken("cut inside the second table entry", bmp.substr(0, 61),
             "the file ends after 61 bytes, before the end of its two palette entries at byte 62"),
-        broken("biSize 4,294,967,295 does not wrap around", withField32(bmp, 14, 0xFFFFFFFF),
+        broken("biSize 4,294,967,295 does not wrap around", withField(bmp, 14, 0xFFFFFFFF),
             "the file ends after 4,158 bytes, before the end of its two palette entries at byte "
             "4,294,967,317"),
 
-        rejected("huge dimensions", withField32(withField32(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF),
+        rejected("huge dimensions: the height is judged first",
+            withField(withField(bmp, 18, 0x7FFFFFFF), 22, 0x7FFFFFFF),
             "height is 2,147,483,647, not 128"),
-        rejected("top-down rows", withField32(bmp, 22, std::uint32_t(-128)),
+        rejected("top-down rows", withField(bmp, 22, std::uint32_t(-128)),
             "height is -128, not 128 (top-down rows are not accepted)"),
-        rejected("width and height swapped", with([](Layout &l) { l.width = 128, l.height = 240; }),
-            "height is 240, not 128"),
-        rejected("bit count 0", withField16(bmp, 28, 0), "bit count is 0, not 1"),
-        rejected("bit count 32767", withField16(bmp, 28, 0x7FFF), "bit count is 32,767, not 1"),
-        rejected("bit count -1", withField16(bmp, 28, 0xFFFF), "bit count is -1, not 1"),
+        rejected("bit count 0", withField(bmp, 28, 0, 2), "bit count is 0, not 1"),
+        rejected("bit count -1", withField(bmp, 28, 0xFFFF, 2), "bit count is -1, not 1"),
         rejected("24 bits per pixel", with([](Layout &l) { l.bitCount = 24, l.palette = {}; }),
             "bit count is 24, not 1"),
         // A PNG's IHDR puts 00 F0 00 00 where biWidth is read and 00 80 01 00
@@ -175,17 +140,13 @@ inline std::vector<HostileCase> hostileCases()
                  "height is 65,537, not 128"),
         converted(
             "signature XY converts", with([](Layout &l) { l.signature[0] = 'X', l.signature[1] = 'Y'; })),
-        converted("biPlanes 0 converts", withField16(bmp, 26, 0)),
-        converted("biPlanes 30,000 converts", withField16(bmp, 26, 30000)),
-        broken("an info header of 12 bytes", withField32(bmp, 14, 12),
+        converted("biPlanes 0 converts", withField(bmp, 26, 0, 2)),
+        converted("biPlanes 30,000 converts", withField(bmp, 26, 30000, 2)),
+        broken("an info header of 12 bytes", withField(bmp, 14, 12),
             "an info header of 12 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
             "more"),
-        broken("an info header of 0 bytes", withField32(bmp, 14, 0),
-            "an info header of 0 bytes is too short to decode; a one-bit picture needs one of 40 bytes or "
-            "more"),
 
-        converted("biClrUsed 0 means two entries", withField32(bmp, 46, 0)),
-        converted("biClrUsed 2", bmp),
+        converted("biClrUsed 0 means two entries", withField(bmp, 46, 0)),
         {"biClrUsed 1, every pixel entry 0",
             with([](Layout &l) { l.clrUsed = 1, l.palette = {kPaper}, l.pixel = allZero; }),
             // Entry 1 as the header read takes it: the first four pixel bytes, 00.
@@ -203,28 +164,28 @@ inline std::vector<HostileCase> hostileCases()
             l.palette.resize(256, Rgb {0x55, 0x66, 0x77, 0});
         })),
         broken("biClrUsed 256 with the pixels at byte 62",
-            withField32(with([](Layout &l) {
+            withField(with([](Layout &l) {
                 l.clrUsed = 256;
                 l.palette.resize(256);
             }),
                 10, 62),
             "the colour table of 256 entries runs past the pixel data at byte 62"),
-        broken("biClrUsed 257", withField32(bmp, 46, 257),
+        broken("biClrUsed 257", withField(bmp, 46, 257),
             "the colour table lists 257 entries; a colour table has at most 256"),
-        broken("cut inside a table of 256 entries", withField32(bmp, 46, 256).substr(0, 500),
+        broken("cut inside a table of 256 entries", withField(bmp, 46, 256).substr(0, 500),
             "the file ends after 500 bytes, inside the colour table of 256 entries (bytes 54 to 1,077)"),
 
-        converted("bfOffBits 0: the pixels follow the table", withField32(bmp, 10, 0)),
+        converted("bfOffBits 0: the pixels follow the table", withField(bmp, 10, 0)),
         converted("bfOffBits beyond a gap", with([](Layout &l) { l.gap = 38; })),
-        broken("bfOffBits inside the headers", withField32(bmp, 10, 20),
+        broken("bfOffBits inside the headers", withField(bmp, 10, 20),
             "the pixel data at byte 20 starts inside the headers, before the colour table at byte 54"),
-        broken("bfOffBits beyond the end", withField32(bmp, 10, 0xFFFFFFFF),
+        broken("bfOffBits beyond the end", withField(bmp, 10, 0xFFFFFFFF),
             "the file ends after 4,158 bytes, before its pixel data at byte 4,294,967,295"),
         broken("one byte short", bmp.substr(0, bmp.size() - 1),
             "the pixel data ends after row 127 of 128 (4,095 of 4,096 bytes)"),
     };
 
-    for (const std::uint32_t size : {40, 52, 56, 64, 66, 108, 124})
+    for (const std::uint32_t size : {52, 56, 64, 66, 108, 124})
         cases.push_back(
             converted("an info header of " + std::to_string(size) + " bytes: the table follows it",
                 with([size](Layout &l) { l.infoSize = size; })));
@@ -234,15 +195,10 @@ inline std::vector<HostileCase> hostileCases()
             {7, "unknown"}, {11, "CMYK"}, {12, "CMYK RLE8"}, {13, "CMYK RLE4"}, {4294967295u, "unknown"}};
     for (const auto &[value, name] : compressions) {
         std::string number = value == 4294967295u ? "4,294,967,295" : std::to_string(value);
-        cases.push_back(broken("compression " + number, withField32(bmp, 30, value),
+        cases.push_back(broken("compression " + number, withField(bmp, 30, value),
             "compression " + number + " (" + name + ") is not defined for one-bit pictures"));
     }
 
-    std::string noise(4096, '\0');
-    std::mt19937 generator(20261206);
-    for (char &c : noise)
-        c = char(generator() & 0xFF);
-    cases.push_back(rejected("random bytes", noise, "")); // which field fails is the generator's affair
     return cases;
 }
 
