@@ -1,86 +1,60 @@
-// The main window and its preview driven as a user drives them: layout, lists,
-// states, the data file, the preview, and hostile files and faults reported
-// without ending the program.
+// The main window and its preview driven as a user drives them: layout, what
+// each step (a click, a key, a file changed underneath) does to the window,
+// the preview, and one file of each kind of intake outcome. What lies below
+// the window (the intake's verdicts and reasons, the data file's bytes,
+// plotting, fitting a path into its read-out) is tested with its own layer.
 
 #include "app/form1.h"
-#include "app/quellbit_application.h"
 #include "app/form2.h"
 #include "app/globals.h"
+#include "app/quellbit_application.h"
 #include "common/failure.h"
-#include "support/files.h"
+#include "gui/gui_test_main.h"
 #include "support/hostile_files.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 
-#include <csignal>
 #include <functional>
-#include <sys/resource.h>
 #include <xcb/xcb.h>
 
 using namespace quellbit;
 
 namespace {
 
-const QString kPrompt = QStringLiteral("Picture Resolution is limit to 240 x 128 pixels (Width x Height) and "
-                                       "\r\n2 Colors Bitmap.");
-
-// What a modal message box showed; the watcher presses its OK button.
-struct BoxSeen {
-    bool seen = false;
-    QString name, title, text;
-    QMessageBox::StandardButtons buttons; QMessageBox::Icon icon = QMessageBox::NoIcon;
-    bool pictureShown = false;
-};
-
-class BoxWatcher : public QObject {
-public:
+// Notes what the first modal message box shows, and presses its OK button.
+struct BoxWatcher {
     explicit BoxWatcher(const Form1 *w = nullptr)
     {
-        connect(&timer_, &QTimer::timeout, this, [this, w] {
+        QObject::connect(&timer, &QTimer::timeout, [this, w] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
             if (!box || !box->isVisible())
                 return;
-            timer_.stop();
-            seen = {true,        box->objectName(),      box->windowTitle(),
-                    box->text(), box->standardButtons(), box->icon(), w && w->PreviewPic->hasPicture()};
+            timer.stop();
+            seen = true;
+            std::tie(name, title, text) = std::tuple(box->objectName(), box->windowTitle(), box->text());
+            plainOk = box->standardButtons() == QMessageBox::Ok && box->icon() == QMessageBox::NoIcon;
+            pictureShown = w && w->PreviewPic->hasPicture();
             box->button(QMessageBox::Ok)->click();
         });
-        timer_.start(10);
+        timer.start(10);
     }
-    BoxSeen seen;
-
-private:
-    QTimer timer_;
+    // The box's name and the first line of its text.
+    QString line() const { return seen ? " box=" + name + " " + text.section('\n', 0, 0) : QString(); }
+    QTimer timer;
+    bool seen = false, plainOk = false, pictureShown = false; // plainOk: an OK button, no icon
+    QString name, title, text;
 };
 
-// a.bmp: black (the first palette entry) at (0, 0) and (15, 0) only.
-int sparsePixel(int x, int y) { return (y == 0 && (x == 0 || x == 15)) ? 0 : 1; }
-// b.bmp: no symmetry a swapped bit order or a shifted row could hide.
-bool patternOn(int x, int y) { return (7 * x + 3 * y) % 5 == 0 || x == 239; }
-
-bool save(const QString &path, const std::string &bytes)
-{
-    return testbmp::save(path.toStdString(), bytes);
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-}
+bool save(const QString &path, const std::string &bytes) { return testbmp::save(path.toStdString(), bytes); }
+QString load(const QString &path) { return QString::fromStdString(testbmp::load(path.toStdString())); }
+// Every entry of a folder, hidden ones included, sorted, joined by spaces.
+QString listing(const QString &dir) { return QString::fromStdString(testbmp::listing(dir.toStdString())); }
 
 // The items of the state table as one comparable line.
 QString state(const Form1 &w)
@@ -108,14 +82,12 @@ QString converted(const QString &out, bool normal = true)
                           "status=Successed out=%2 cs=S path=%2").arg(normal).arg(out);
 }
 
-// The first pixel of the box's interior that is not `expected`; empty if none.
-QString firstMismatch(const PictureBox &box, const std::function<std::int32_t(int, int)> &expected)
+// Whether `image` is all `ground`.
+bool plain(const QImage &image, const QColor &ground)
 {
-    for (int y = 0; y < box.innerSize().height(); ++y)
-        for (int x = 0; x < box.innerSize().width(); ++x)
-            if (box.point(x, y) != expected(x, y))
-                return QStringLiteral("(%1, %2) is %3").arg(x).arg(y).arg(box.point(x, y));
-    return {};
+    QImage filled = image;
+    filled.fill(ground);
+    return image == filled;
 }
 
 // Whether the box shows the focus mark: the inner line of its border in the
@@ -129,8 +101,8 @@ bool focusMarked(PictureBox *box)
 WId transientFor(QWidget *window)
 {
     xcb_connection_t *c = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const xcb_get_property_cookie_t cookie
-        = xcb_get_property(c, 0, xcb_window_t(window->winId()), XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1);
+    const xcb_get_property_cookie_t cookie = xcb_get_property(
+        c, 0, xcb_window_t(window->winId()), XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 0, 1);
     xcb_get_property_reply_t *reply = xcb_get_property_reply(c, cookie, nullptr);
     WId owner = 0;
     if (reply && xcb_get_property_value_length(reply) == 4)
@@ -151,58 +123,20 @@ void restAt(QWidget *widget, QPoint at)
 
 class TestForm1 : public QObject {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup() { w.reset(); }
 
-    void controlPlaces_data();
-    void controlPlaces();
-    void startUpState();
-    void tabWalk_data();
-    void tabWalk();
-    void driveLeadsDirectoryLeadsFiles();
-    void keyboardOnlyAcceptAndConvert();
-    void chooseAFile_data();
-    void chooseAFile();
-    void longOutputPath();
-    void stateTable_data();
-    void stateTable();
-    void convertWritesTheDataFile_data();
-    void convertWritesTheDataFile();
-    void normalAndInverseAreComplements();
-    void progressTakesEveryStepInOrder();
-    void previewShowsTheConvertedDots();
-    void escapedExceptionIsReported_data();
-    void escapedExceptionIsReported();
-
-    void intakeReadsOnceConvertScansWhatIsShown();
-    void hostileFile_data();
-    void hostileFile();
-    void intakeFault_data();
-    void intakeFault();
-    void convertFault_data();
-    void convertFault();
-    void dataFileRemovedBeforeShow();
-
-private:
     QString pics() const { return QDir::cleanPath(tmp->path() + "/pics"); }
-    void accept(const QString &name)
+    void accept(const QString &name, const QString &folder = {})
     {
-        w->Dir1->setPath(pics());
+        w->Dir1->setPath(folder.isEmpty() ? pics() : folder);
         w->File1->selectFile(name);
         w->File1_DblClick();
     }
-    void doubleClick(const QString &name)
-    {
-        QVERIFY(w->File1->selectFile(name));
-        QTest::mouseDClick(w->File1->viewport(), Qt::LeftButton, {},
-                           w->File1->visualItemRect(w->File1->currentItem()).center());
-    }
     // Presses Preview and runs `inside` on the preview window while it is
-    // open (noting whether it is modal), then closes it.
+    // open, then closes it; true when it was modal, owned by the main window.
     bool withPreview(const std::function<void(Form2 &)> &inside)
     {
-        bool modal = false; QTimer poll;
+        bool modal = false;
+        QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
             Form2 *p = w->previewWindow();
             if (!p || !p->isVisible())
@@ -218,597 +152,357 @@ private:
     }
     std::unique_ptr<QTemporaryDir> tmp;
     std::unique_ptr<Form1> w;
+
+private slots:
+    void init()
+    {
+        tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(tmp->isValid());
+        QVERIFY(QDir(tmp->path()).mkpath("pics") && QDir(tmp->path()).mkpath("other/deeper"));
+        testbmp::Layout a; // black (entry 0) at (0, 0) and (15, 0) only
+        a.pixel = [](int x, int y) { return y == 0 && (x == 0 || x == 15) ? 0 : 1; };
+        QVERIFY(save(pics() + "/a.bmp", testbmp::build(a)));
+        QVERIFY(save(pics() + "/b.bmp", testbmp::build({})));
+        QVERIFY(save(tmp->path() + "/other/UPPER.BMP", testbmp::build({})));
+        OutFilePath.clear();
+        BmpInfoHeader = {};
+        w = std::make_unique<Form1>();
+        w->Form_Load();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+    void cleanup() { w.reset(); }
+
+    void controlPlaces_data()
+    {
+        QTest::addColumn<QRect>("place"); // twips of the control table over 15
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("Form1/ExitButton") << QRect(368, 432, 57, 25) << "Exit";
+        QTest::newRow("Form1/ConvertButton") << QRect(208, 400, 57, 25) << "Convert";
+        QTest::newRow("Form1/Drive1") << QRect(64, 16, 153, 21) << "";
+        QTest::newRow("Form1/Dir1") << QRect(24, 60, 193, 111) << "";
+        QTest::newRow("Form1/File1") << QRect(232, 48, 209, 123) << "";
+        QTest::newRow("Form1/FileLabel") << QRect(232, 24, 105, 17) << "Files Name (*.bmp):";
+        QTest::newRow("Frame1/HeightLabel") << QRect(32, 16, 41, 17) << "Height :";
+        QTest::newRow("Form1/Frame2") << QRect(24, 376, 417, 129) << "";
+        QTest::newRow("Frame2/Frame3") << QRect(16, 8, 305, 49) << "";
+        QTest::newRow("Frame2/InverseOption") << QRect(104, 24, 65, 25) << "Inverse";
+        QTest::newRow("Frame2/ProgressPer") << QRect(80, 72, 25, 17) << "0";
+        QTest::newRow("Frame2/OutFileLabel") << QRect(24, 96, 57, 17) << "Output File :";
+    }
+    void controlPlaces()
+    {
+        QFETCH(QRect, place);
+        QFETCH(QString, caption);
+        const QString tag = QTest::currentDataTag();
+        auto *control = w->findChild<QWidget *>(tag.section('/', 1));
+        QVERIFY(control && control->isVisible());
+        QCOMPARE(control->parentWidget()->objectName(), tag.section('/', 0, 0));
+        QCOMPARE(control->geometry(), place);
+        if (auto *l = qobject_cast<QLabel *>(control))
+            QCOMPARE(l->text(), caption);
+        else if (auto *b = qobject_cast<QAbstractButton *>(control))
+            QCOMPARE(b->text(), caption);
+    }
+
+    void startUpState()
+    {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quellbit-0.1"));
+        const QString home = QDir::cleanPath(QCoreApplication::applicationDirPath());
+        QCOMPARE(w->File1->path(), home);
+        QCOMPARE(w->Drive1->drive(), w->Drive1->driveFor(home));
+    }
+
+    // Steps from start-up, with the lists at the pictures and the focus on
+    // Drive1. Then: the state; the file list's folder and names (the selected
+    // one in brackets); each message box and where each key left the focus
+    // ('*': PreviewPic shows the focus mark); the data file's first bytes.
+    void stateTable_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("expected"); // '@' stands for the picture folder
+        const QString normal = " data=01H,80H", inverse = " data=FEH,7FH",
+                      box = " box=FailureBox @/lcd_a.txt";
+        const QString a = " list=pics:[a.bmp],b.bmp", b = " list=pics:a.bmp,[b.bmp]";
+        const QString other = " list=other:UPPER.BMP", deeper = " list=other/deeper:";
+        const QString start = QString(kNoPicture).replace("cs=F", "cs=") + " list=pics:a.bmp,b.bmp";
+        const QString armed // Preview, Convert and Inverse enabled without a picture
+            = QString(start).replace("conv=0 prev=0 norm=1 inv=0", "conv=1 prev=1 norm=1 inv=1");
+        const QString acc = accepted("@/lcd_a.txt"), conv = converted("@/lcd_a.txt");
+        const QString tabs = QString("Tab ").repeated(10).trimmed();
+        QTest::newRow("accepting arms Convert") << "accept" << acc + a;
+        QTest::newRow("Convert writes black as 1 bits") << "accept convert" << conv + a + normal;
+        QTest::newRow("Inverse writes white as 1 bits")
+            << "accept Inverse convert" << converted("@/lcd_a.txt", false) + a + inverse;
+        QTest::newRow("choosing Inverse keeps the result")
+            << "accept convert Inverse" << converted("@/lcd_a.txt", false) + a + normal;
+        QTest::newRow("accepting again clears the result") << "accept convert accept" << acc + a + normal;
+        QTest::newRow("Reset leaves no picture") << "accept convert reset" << kNoPicture + a;
+        QTest::newRow("browsing keeps the picture and where its data file goes; the pattern ignores case")
+            << "accept select drive convert" << conv + other + normal;
+        QTest::newRow("Convert scans the picture shown, not the file as it is now")
+            << "accept overwrite convert" << conv + a + normal;
+        QTest::newRow("a failed conversion is reported and arms no preview")
+            << "accept block convert" << QString(acc).replace("status=", "status=Failed") + a + box;
+        QTest::newRow("with the cause gone the window converts again")
+            << "accept block convert unblock convert" << conv + a + box + normal;
+        QTest::newRow("Dir1: a click only selects a folder") << "accept convert drive deeper click"
+                                                             << conv + other + normal;
+        QTest::newRow("Dir1: a double-click opens a folder") << "accept convert drive deeper double-click"
+                                                             << conv + deeper + normal;
+        QTest::newRow("Dir1: Return opens a folder") << "accept convert drive deeper Return"
+                                                     << conv + deeper + " >Dir1" + normal;
+        QTest::newRow("Dir1: keypad Enter opens a folder") << "accept convert drive deeper Enter"
+                                                           << conv + deeper + " >Dir1" + normal;
+        QTest::newRow("File1: keypad Enter chooses the current name")
+            << "accept convert second Enter" << accepted("@/lcd_b.txt") + b + " >File1";
+        QTest::newRow("File1: a double-click chooses a name")
+            << "accept convert second double-click" << accepted("@/lcd_b.txt") + b;
+        QTest::newRow("File1: a double-click below the last name does nothing")
+            << "accept convert below double-click" << conv + a + normal;
+        QTest::newRow("keys: Return accepts the current name, Space converts, Tab skips what is disabled")
+            << "Tab Tab Return Tab Tab Space"
+            << conv + a + " >Dir1 >File1 >File1 >PreviewPic* >ConvertButton >ConvertButton" + normal;
+        QTest::newRow("keys: with every control enabled Tab walks the whole order")
+            << "arm " + tabs
+            << armed + " >Dir1 >File1 >PreviewButton >PreviewPic* >ConvertButton >ResetButton >ExitButton "
+                       ">InverseOption >NormalOption >Drive1";
+        QTest::newRow("keys: Shift+Tab walks it backwards")
+            << "arm " + QString(tabs).replace("Tab", "Backtab")
+            << armed + " >NormalOption >InverseOption >ExitButton >ResetButton >ConvertButton >PreviewPic* "
+                       ">PreviewButton >File1 >Dir1 >Drive1";
+        QTest::newRow("a failure escaping a handler is reported with its file, and the program goes on")
+            << "fail fail" << start + " box=FailureBox /data/picture.bmp box=FailureBox /data/picture.bmp";
+        QTest::newRow("anything else escaping is reported too")
+            << "throw" << start + " box=FailureBox An operation failed for an unknown reason.";
+    }
+    void stateTable()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, expected);
+        const auto click = [](QWidget *control) { QTest::mouseClick(control, Qt::LeftButton); };
+        // Thrown by a call that the event loop makes, as it makes a click on a control.
+        const auto throwInLoop = [](const auto &thrown) {
+            QMetaObject::invokeMethod(qApp, [thrown] { throw thrown; }, Qt::QueuedConnection);
+            QCoreApplication::sendPostedEvents();
+        };
+        QWidget *under = nullptr; // where the pointer is: on an entry of a list, or below File1's names
+        QPoint at;
+        const auto pointAt = [&](QAbstractItemView *list, QRect entry) {
+            list->setFocus();
+            std::tie(under, at) = std::tuple(list->viewport(), entry.center());
+        };
+        const auto clicks = [&](bool twice) {
+            QTest::mouseClick(under, Qt::LeftButton, {}, at);
+            if (twice)
+                QTest::mouseDClick(under, Qt::LeftButton, {}, at);
+        };
+        const QHash<QString, std::function<void()>> actions = {
+            {"accept", [&] { accept("a.bmp"); }},
+            {"select", [&] { w->File1->selectFile("b.bmp"); }},
+            {"drive", [&] { w->Drive1->setDrive(tmp->path() + "/other"); }}, // its root becomes the path
+            {"overwrite", [&] { save(pics() + "/a.bmp", testbmp::build({})); }}, // every dot black
+            {"block", [&] { QDir(pics()).mkdir("lcd_a.txt"); }}, // a folder takes the data file's name
+            {"unblock", [&] { QDir(pics()).rmdir("lcd_a.txt"); }},
+            {"convert", [&] { click(w->ConvertButton); }},
+            {"reset", [&] { click(w->ResetButton); }},
+            {"Inverse", [&] { click(w->InverseOption); }},
+            {"arm", [&] {
+                 w->PreviewButton->setEnabled(true);
+                 w->ConvertButton->setEnabled(true);
+                 w->InverseOption->setEnabled(true);
+             }},
+            {"fail", [&] { throwInLoop(Failure("/data/picture.bmp", "cannot be read")); }},
+            {"throw", [&] { throwInLoop(42); }},
+            {"deeper", [&] { // Dir1's first folder under the current one
+                 w->Dir1->setCurrentItem(w->Dir1->currentItem()->child(0));
+                 pointAt(w->Dir1, w->Dir1->visualItemRect(w->Dir1->currentItem()));
+             }},
+            {"second", [&] { // File1's second name, current but not selected
+                 w->File1->setCurrentRow(1);
+                 w->File1->clearSelection();
+                 pointAt(w->File1, w->File1->visualItemRect(w->File1->item(1)));
+             }},
+            {"below", [&] { // under File1's last name, a.bmp still selected
+                 pointAt(w->File1, w->File1->visualItemRect(w->File1->item(1)).translated(0, 20));
+                 QVERIFY(!w->File1->itemAt(at));
+             }},
+            {"click", [&] { clicks(false); }},
+            {"double-click", [&] { clicks(true); }},
+        };
+        const QHash<QString, Qt::Key> keys = {{"Tab", Qt::Key_Tab}, {"Backtab", Qt::Key_Backtab},
+            {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space}};
+        const QHash<QString, Qt::KeyboardModifier> modifiers
+            = {{"Backtab", Qt::ShiftModifier}, {"Enter", Qt::KeypadModifier}};
+        w->Dir1->setPath(pics());
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->Drive1->setFocus(Qt::TabFocusReason);
+        QString seen;
+        for (const QString &step : steps.split(' ')) {
+            BoxWatcher watcher;
+            if (actions.contains(step)) {
+                actions[step]();
+            } else {
+                QVERIFY2(keys.contains(step), qPrintable("no step " + step));
+                QTest::keyClick(QApplication::focusWidget(), keys[step], modifiers.value(step));
+                seen += " >" + QApplication::focusWidget()->objectName();
+                seen += focusMarked(w->PreviewPic) ? "*" : "";
+            }
+            seen += watcher.line();
+        }
+        QStringList names;
+        for (int i = 0; i < w->File1->count(); ++i)
+            names << QString(w->File1->item(i)->isSelected() ? "[%1]" : "%1").arg(w->File1->item(i)->text());
+        QString got = state(*w) + " list=" + QDir(tmp->path()).relativeFilePath(w->File1->path()) + ":"
+            + names.join(',') + seen;
+        if (QFileInfo(OutFilePath).isFile())
+            got += " data=" + load(OutFilePath).mid(11, 7);
+        QCOMPARE(got, expected.replace('@', pics()));
+        QCOMPARE(listing(tmp->path() + "/other"), QStringLiteral("UPPER.BMP deeper"));
+    }
+
+    void longOutputPath()
+    {
+        // Folder names a list and a one-line read-out cannot show whole.
+        const QString deep = tmp->path() + "/pictures for the graphic display of the front panel"
+                             + "/second revision with the larger controller and its new font";
+        QVERIFY(QDir().mkpath(deep) && save(deep + "/x.bmp", testbmp::build({})));
+        accept("x.bmp", deep);
+        w->ConvertButton_Click();
+        const QString out = deep + "/lcd_x.txt";
+        QCOMPARE(state(*w), converted(out));
+        PathLabel *label = w->OutFileValue;
+        const QStringList lines = label->shownLines();
+        QVERIFY2(lines.size() == 2 && lines.last().endsWith("lcd_x.txt"), qPrintable(lines.join(" | ")));
+        const QImage shown = label->grab().toImage();
+        const int half = shown.height() / 2 + 1; // the second line is drawn, within the label
+        QVERIFY(!plain(shown.copy(0, half, shown.width(), shown.height() - half),
+                       label->palette().color(QPalette::Window)));
+        restAt(label, {5, 5});
+        QVERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), out);
+        // In the directory list the long name has its path as a tooltip, "/" none.
+        restAt(w->Dir1->viewport(), w->Dir1->visualItemRect(w->Dir1->currentItem()).center());
+        QCOMPARE(QToolTip::text(), deep);
+        restAt(w->Dir1->viewport(), w->Dir1->visualItemRect(w->Dir1->topLevelItem(0)).center());
+        QTRY_VERIFY(!QToolTip::isVisible());
+    }
+
+    // The scan does not yield to the event loop; each percent step is
+    // painted all the same.
+    void progressShowsEveryStep()
+    {
+        struct Recorder : QObject {
+            QStringList shown;
+            bool eventFilter(QObject *label, QEvent *e) override
+            {
+                const QString text = static_cast<QLabel *>(label)->text();
+                if (e->type() == QEvent::Paint && (shown.isEmpty() || shown.last() != text))
+                    shown << text;
+                return false;
+            }
+        } recorder;
+        accept("a.bmp");
+        QCoreApplication::processEvents();
+        w->ProgressPer->installEventFilter(&recorder);
+        w->ConvertButton_Click();
+        QStringList expected;
+        for (int i = 1; i <= 100; ++i)
+            expected << QString::number(i);
+        QCOMPARE(recorder.shown, expected);
+    }
+
+    void preview()
+    {
+        accept("a.bmp");
+        QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
+        const QString before = state(*w);
+        QString seen;
+        const bool modal = withPreview([&](Form2 &p) {
+            QCOMPARE(p.windowTitle(), QStringLiteral("LCD Preview"));
+            QCOMPARE(p.windowIcon().pixmap(16).toImage(), w->windowIcon().pixmap(16).toImage());
+            QVERIFY(QTest::qWaitForWindowActive(&p));
+            QCOMPARE(QApplication::focusWidget(), p.LcdPic); // first in its focus order
+            QVERIFY(focusMarked(p.LcdPic));
+            QTest::keyClick(p.LcdPic, Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), p.ShowButton);
+            QVERIFY(!focusMarked(p.LcdPic));
+            const auto blank = [&p] {
+                return plain(p.LcdPic->image(), p.LcdPic->palette().color(QPalette::Button));
+            };
+            QTest::keyClick(p.ShowButton, Qt::Key_Space); // every dot is checked in test_resolution
+            seen = QStringLiteral("shown: blank=%1;").arg(blank());
+            QVERIFY(QFile::remove(OutFilePath));
+            BoxWatcher watcher;
+            QTest::mouseClick(p.ShowButton, Qt::LeftButton);
+            seen += " file gone:" + watcher.line() + QStringLiteral(" blank=%1").arg(blank());
+        });
+        QVERIFY(modal);
+        QCOMPARE(seen, "shown: blank=0; file gone: box=FailureBox " + pics() + "/lcd_a.txt blank=1");
+        QTRY_VERIFY(w->previewWindow() == nullptr); // unloaded on close
+        QCOMPARE(state(*w), before);
+    }
+
+    void previewOwnedByTheMainWindow()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("the preview's owner (WM_TRANSIENT_FOR) is read from an X server; this platform has none");
+        accept("a.bmp");
+        w->ConvertButton_Click();
+        WId owner = 0;
+        QVERIFY(withPreview([&](Form2 &p) { owner = transientFor(&p); }));
+        QCOMPARE(owner, w->winId());
+    }
+
+    // One file of each outcome of the intake (the whole table runs in the
+    // core tests), chosen while a.bmp is shown.
+    void hostileFile_data()
+    {
+        QTest::addColumn<int>("row");
+        QList<testbmp::Outcome> shown;
+        const std::vector<testbmp::HostileCase> cases = testbmp::hostileCases();
+        for (std::size_t i = 0; i < cases.size(); ++i)
+            // A named pipe itself is not listed, a symlink to one is.
+            if (!shown.contains(cases[i].outcome) && cases[i].kind != testbmp::Kind::NamedPipe) {
+                shown << cases[i].outcome;
+                QTest::newRow(cases[i].name.c_str()) << int(i);
+            }
+    }
+    void hostileFile()
+    {
+        QFETCH(int, row);
+        const testbmp::HostileCase c = testbmp::hostileCases().at(std::size_t(row));
+        QTemporaryDir dir;
+        QVERIFY(testbmp::place(c, dir.filePath("x.bmp").toStdString()));
+        QString listed = listing(dir.path());
+        accept("a.bmp");
+        const QString before = state(*w);
+        BoxWatcher box(w.get());
+        accept("x.bmp", dir.path());
+        if (c.outcome == testbmp::Outcome::Converted) { // the file's own picture, its data file beside it
+            QVERIFY2(!box.seen, qPrintable(box.text));
+            QCOMPARE(state(*w), accepted(dir.filePath("lcd_x.txt")));
+            QCOMPARE(w->PreviewPic->point(0, 0), c.color0);
+            QCOMPARE(w->PreviewPic->point(1, 0), c.color1);
+            QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
+            listed.prepend("lcd_x.txt ");
+        } else if (c.outcome == testbmp::Outcome::Rejected) { // the limits, a.bmp shown until OK, then Reset
+            QCOMPARE(box.title, QStringLiteral("Picture Size Error"));
+            QCOMPARE(box.text, QStringLiteral("Picture Resolution is limit to 240 x 128 pixels "
+                                              "(Width x Height) and \r\n2 Colors Bitmap."));
+            QVERIFY(box.plainOk && box.pictureShown);
+            QCOMPARE(state(*w), kNoPicture);
+        } else { // nothing of the file is kept: a.bmp stays shown and converts as before
+            QCOMPARE(box.name, QStringLiteral("FailureBox"));
+            QCOMPARE(box.text, dir.filePath("x.bmp") + "\n\n" + QString::fromStdString(c.reason));
+            QCOMPARE(state(*w), before);
+            QCOMPARE(w->PreviewPic->point(0, 0), 0); // a.bmp's black dot
+            QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
+            QCOMPARE(load(pics() + "/lcd_a.txt").left(18), QStringLiteral("        DB 01H,80H"));
+        }
+        QCOMPARE(listing(dir.path()), listed);
+    }
 };
 
-void TestForm1::init()
-{
-    tmp = std::make_unique<QTemporaryDir>();
-    QVERIFY(tmp->isValid());
-    QVERIFY(QDir(tmp->path()).mkpath("pics") && QDir(tmp->path()).mkpath("other/deeper"));
-    testbmp::Layout a, b, small;
-    a.pixel = sparsePixel;
-    b.pixel = [](int x, int y) { return patternOn(x, y) ? 0 : 1; };
-    small.width = 100;
-    QVERIFY(save(pics() + "/a.bmp", testbmp::build(a)));
-    QVERIFY(save(pics() + "/b.bmp", testbmp::build(b)));
-    QVERIFY(save(pics() + "/small.bmp", testbmp::build(small)));
-    QVERIFY(save(tmp->path() + "/other/UPPER.BMP", testbmp::build({})));
-    OutFilePath.clear();
-    BmpInfoHeader = {};
-    w = std::make_unique<Form1>();
-    w->Form_Load();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-}
-
-void TestForm1::controlPlaces_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("place");
-    QTest::addColumn<QString>("caption");
-    // Twips of the control table divided by 15.
-    QTest::newRow("ExitButton") << "ExitButton" << "Form1" << QRect(368, 432, 57, 25) << "Exit";
-    QTest::newRow("ConvertButton") << "ConvertButton" << "Form1" << QRect(208, 400, 57, 25) << "Convert";
-    QTest::newRow("Drive1") << "Drive1" << "Form1" << QRect(64, 16, 153, 21) << "";
-    QTest::newRow("Dir1") << "Dir1" << "Form1" << QRect(24, 60, 193, 111) << "";
-    QTest::newRow("File1") << "File1" << "Form1" << QRect(232, 48, 209, 123) << "";
-    QTest::newRow("FileLabel") << "FileLabel" << "Form1" << QRect(232, 24, 105, 17) << "Files Name (*.bmp):";
-    QTest::newRow("HeightLabel") << "HeightLabel" << "Frame1" << QRect(32, 16, 41, 17) << "Height :";
-    QTest::newRow("Frame2") << "Frame2" << "Form1" << QRect(24, 376, 417, 129) << "";
-    QTest::newRow("Frame3") << "Frame3" << "Frame2" << QRect(16, 8, 305, 49) << "";
-    QTest::newRow("InverseOption") << "InverseOption" << "Frame2" << QRect(104, 24, 65, 25) << "Inverse";
-    QTest::newRow("ProgressPer") << "ProgressPer" << "Frame2" << QRect(80, 72, 25, 17) << "0";
-    QTest::newRow("OutFileLabel") << "OutFileLabel" << "Frame2" << QRect(24, 96, 57, 17) << "Output File :";
-}
-
-void TestForm1::controlPlaces()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, container);
-    QFETCH(QRect, place);
-    QFETCH(QString, caption);
-    auto *control = w->findChild<QWidget *>(name);
-    QVERIFY2(control, qPrintable(name));
-    QCOMPARE(control->parentWidget()->objectName(), container);
-    QCOMPARE(control->geometry(), place);
-    QVERIFY(control->isVisible());
-    if (auto *l = qobject_cast<QLabel *>(control))
-        QCOMPARE(l->text(), caption);
-    else if (auto *b = qobject_cast<QAbstractButton *>(control))
-        QCOMPARE(b->text(), caption);
-}
-
-void TestForm1::startUpState()
-{
-    QCOMPARE(w->windowTitle(), QStringLiteral("Quellbit-0.1"));
-    QCOMPARE(state(*w), QString(kNoPicture).replace("cs=F", "cs="));
-    const QString home = QDir::cleanPath(QCoreApplication::applicationDirPath());
-    QCOMPARE(w->File1->path(), home);
-    QCOMPARE(w->Drive1->drive(), w->Drive1->driveFor(home));
-}
-
-void TestForm1::tabWalk_data()
-{
-    QTest::addColumn<bool>("armed");
-    QTest::addColumn<QStringList>("walk");
-    QTest::newRow("after start-up disabled controls are skipped") << false
-        << QString("Drive1 Dir1 File1 PreviewPic ResetButton ExitButton NormalOption Drive1").split(' ');
-    QTest::newRow("with every control enabled the whole order is walked")
-        << true << QString("Drive1 Dir1 File1 PreviewButton PreviewPic ConvertButton ResetButton ExitButton "
-                           "InverseOption NormalOption Drive1").split(' ');
-}
-
-void TestForm1::tabWalk()
-{
-    QFETCH(bool, armed);
-    QFETCH(QStringList, walk);
-    for (QWidget *c : {(QWidget *)w->PreviewButton, (QWidget *)w->ConvertButton, (QWidget *)w->InverseOption})
-        c->setEnabled(armed);
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->Drive1->setFocus(Qt::TabFocusReason);
-    QStringList seen {QApplication::focusWidget()->objectName()};
-    while (seen.size() < walk.size()) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        seen << QApplication::focusWidget()->objectName();
-    }
-    QCOMPARE(seen, walk);
-}
-
-void TestForm1::driveLeadsDirectoryLeadsFiles()
-{
-    const QString other = QDir::cleanPath(tmp->path() + "/other");
-    w->Drive1->setDrive(other); // a drive at the temporary folder: its root becomes the path
-    QCOMPARE(w->Dir1->path(), other);
-    QCOMPARE(w->File1->path(), other);
-    QCOMPARE(w->File1->count(), 1);
-    QCOMPARE(w->File1->item(0)->text(), QStringLiteral("UPPER.BMP")); // the pattern ignores case
-
-    QTreeWidgetItem *deeper = w->Dir1->currentItem()->child(0);
-    QCOMPARE(deeper->text(0), QStringLiteral("deeper"));
-    const QPoint at = w->Dir1->visualItemRect(deeper).center();
-    QTest::mouseClick(w->Dir1->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(w->File1->path(), other); // a single click only selects
-    QTest::mouseDClick(w->Dir1->viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(w->File1->path(), other + "/deeper");
-    QCOMPARE(w->File1->count(), 0);
-}
-
-void TestForm1::keyboardOnlyAcceptAndConvert()
-{
-    w->Dir1->setPath(pics());
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    w->Drive1->setFocus(Qt::TabFocusReason);
-    auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
-    press(Qt::Key_Tab);
-    press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w->File1);
-    press(Qt::Key_Return); // the first entry, current on the way in
-    QCOMPARE(state(*w), accepted(pics() + "/lcd_a.txt"));
-    press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w->PreviewPic);
-    QVERIFY(focusMarked(w->PreviewPic));
-    press(Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), w->ConvertButton);
-    QVERIFY(!focusMarked(w->PreviewPic));
-    press(Qt::Key_Space);
-    QCOMPARE(state(*w), converted(pics() + "/lcd_a.txt"));
-    QCOMPARE(readAll(pics() + "/lcd_a.txt").size(), 21600);
-}
-
-void TestForm1::chooseAFile_data()
-{
-    QTest::addColumn<QString>("gesture");
-    QTest::addColumn<bool>("chooses");
-    QTest::newRow("keypad Enter on the current entry") << "Enter" << true;
-    QTest::newRow("double-click on a name") << "double-click b.bmp" << true;
-    QTest::newRow("double-click below the last entry does nothing") << "double-click below" << false;
-}
-
-void TestForm1::chooseAFile()
-{
-    QFETCH(QString, gesture);
-    QFETCH(bool, chooses);
-    accept("a.bmp");
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    const QString before = state(*w);
-    w->File1->setFocus();
-    w->File1->setCurrentRow(1); // b.bmp
-    w->File1->clearSelection(); // current, but not selected
-    BoxWatcher watcher;
-    QListWidget *list = w->File1;
-    if (gesture == "Enter")
-        QTest::keyClick(list, Qt::Key_Enter, Qt::KeypadModifier);
-    else if (gesture.endsWith("b.bmp"))
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                           list->visualItemRect(list->item(1)).center());
-    else {
-        const QRect last = list->visualItemRect(list->item(list->count() - 1));
-        const QPoint below(last.center().x(), last.bottom() + 10);
-        QVERIFY(!list->itemAt(below));
-        list->setCurrentRow(0); // a.bmp selected: it must stay so
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, below);
-        QCOMPARE(w->File1->fileName(), QStringLiteral("a.bmp"));
-    }
-    QVERIFY2(!watcher.seen.seen, qPrintable(watcher.seen.text));
-    QCOMPARE(state(*w), chooses ? accepted(pics() + "/lcd_b.txt") : before);
-}
-
-void TestForm1::longOutputPath()
-{
-    // Folder names a list and a one-line read-out cannot show whole.
-    const QString deep = tmp->path() + "/pictures for the graphic display of the front panel"
-                         + "/second revision with the larger controller and its new font";
-    QVERIFY(QDir().mkpath(deep));
-    QVERIFY(testbmp::save((deep + "/x.bmp").toStdString(), testbmp::build({})));
-    w->Dir1->setPath(deep);
-    QVERIFY(w->File1->selectFile("x.bmp"));
-    w->File1_DblClick();
-    w->ConvertButton_Click();
-    const QString out = deep + "/lcd_x.txt";
-    QCOMPARE(state(*w), converted(out));
-
-    PathLabel *label = w->OutFileValue;
-    const QStringList lines = label->shownLines();
-    QCOMPARE(lines.size(), 2);
-    QVERIFY2(lines.last().endsWith("lcd_x.txt"), qPrintable(lines.join(" | ")));
-    for (const QString &line : lines)
-        QVERIFY(label->fontMetrics().horizontalAdvance(line) <= label->contentsRect().width());
-    const QImage shown = label->grab().toImage();
-    const QRgb ground = label->palette().color(QPalette::Window).rgb();
-    int inkBelow = 0; // the second line is drawn, within the label
-    for (int y = label->height() / 2 + 1; y < shown.height(); ++y)
-        for (int x = 0; x < shown.width(); ++x)
-            inkBelow += shown.pixel(x, y) != ground;
-    QVERIFY(inkBelow > 0);
-    restAt(label, {5, 5});
-    QVERIFY(QToolTip::isVisible());
-    QCOMPARE(QToolTip::text(), out);
-
-    // In the directory list, the long name has its path as a tooltip; a
-    // short one needs none.
-    QTreeWidgetItem *longOne = w->Dir1->currentItem();
-    QTreeWidgetItem *shortOne = w->Dir1->topLevelItem(0); // "/"
-    QVERIFY(w->Dir1->isNameCut(longOne) && !w->Dir1->isNameCut(shortOne));
-    restAt(w->Dir1->viewport(), w->Dir1->visualItemRect(longOne).center());
-    QCOMPARE(QToolTip::text(), deep);
-    restAt(w->Dir1->viewport(), w->Dir1->visualItemRect(shortOne).center());
-    QTRY_VERIFY(!QToolTip::isVisible());
-}
-
-void TestForm1::stateTable_data()
-{
-    QTest::addColumn<QStringList>("steps");
-    QTest::addColumn<QString>("expected"); // '@' stands for the picture folder
-    QTest::newRow("accepting arms Convert") << QStringList {"accept a.bmp"} << accepted("@/lcd_a.txt");
-    QTest::newRow("Convert writes and arms Preview") << QStringList {"accept a.bmp", "convert"}
-                                                     << converted("@/lcd_a.txt");
-    QTest::newRow("Reset after a conversion leaves no picture")
-        << QStringList {"accept a.bmp", "convert", "reset"} << kNoPicture;
-    QTest::newRow("a rejected picture leaves no picture") << QStringList {"accept a.bmp", "accept small.bmp"}
-                                                          << kNoPicture;
-    QTest::newRow("accepting again clears the conversion")
-        << QStringList {"accept a.bmp", "convert", "accept a.bmp"} << accepted("@/lcd_a.txt");
-    QTest::newRow("choosing Inverse keeps the result")
-        << QStringList {"accept a.bmp", "convert", "inverse"} << converted("@/lcd_a.txt", false);
-    QTest::newRow("browsing changes nothing") << QStringList {"accept a.bmp", "drive other", "browse pics",
-                                                             "select b.bmp"} << accepted("@/lcd_a.txt");
-    QTest::newRow("output named after the accepted picture, not the selected one")
-        << QStringList {"accept a.bmp", "select b.bmp", "convert"} << converted("@/lcd_a.txt");
-    QTest::newRow("output beside the accepted picture after browsing away")
-        << QStringList {"accept a.bmp", "drive other", "convert"} << converted("@/lcd_a.txt");
-}
-
-void TestForm1::stateTable()
-{
-    QFETCH(QStringList, steps);
-    QFETCH(QString, expected);
-    QVERIFY(save(pics() + "/lcd_b.txt", "b's own\r\n")); // b.bmp's own data file must survive
-    for (const QString &step : steps) {
-        const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1);
-        BoxWatcher watcher;
-        if (verb == "accept")
-            accept(arg);
-        else if (verb == "select")
-            QVERIFY(w->File1->selectFile(arg));
-        else if (verb == "drive")
-            w->Drive1->setDrive(tmp->path() + "/" + arg);
-        else if (verb == "browse")
-            w->Dir1->setPath(tmp->path() + "/" + arg);
-        else
-            QTest::mouseClick(verb == "convert" ? (QWidget *)w->ConvertButton
-                                  : verb == "reset" ? (QWidget *)w->ResetButton : (QWidget *)w->InverseOption,
-                              Qt::LeftButton);
-        QCOMPARE(watcher.seen.seen, arg == "small.bmp");
-    }
-    QCOMPARE(state(*w), expected.replace('@', pics()));
-    QCOMPARE(readAll(pics() + "/lcd_b.txt"), QByteArray("b's own\r\n"));
-    QCOMPARE(entries(tmp->path() + "/other"), (QStringList {"UPPER.BMP", "deeper"}));
-    if (steps.contains("convert"))
-        QCOMPARE(readAll(pics() + "/lcd_a.txt").size(), 21600);
-}
-
-void TestForm1::convertWritesTheDataFile_data()
-{
-    QTest::addColumn<bool>("inverse");
-    QTest::addColumn<QByteArray>("firstLine");
-    QTest::addColumn<QByteArray>("otherLines");
-    QTest::newRow("Normal: black pixels are 1 bits") << false
-        << QByteArray("        DB 01H,80H,00H,00H,00H,00H,00H,00H;\r\n")
-        << QByteArray("        DB 00H,00H,00H,00H,00H,00H,00H,00H;\r\n");
-    QTest::newRow("Inverse: white pixels are 1 bits") << true
-        << QByteArray("        DB FEH,7FH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n")
-        << QByteArray("        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,FFH;\r\n");
-}
-
-void TestForm1::convertWritesTheDataFile()
-{
-    QFETCH(bool, inverse);
-    QFETCH(QByteArray, firstLine);
-    QFETCH(QByteArray, otherLines);
-    accept("a.bmp");
-    if (inverse)
-        QTest::mouseClick(w->InverseOption, Qt::LeftButton);
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    QCOMPARE(readAll(pics() + "/lcd_a.txt"), firstLine + otherLines.repeated(479));
-}
-
-void TestForm1::normalAndInverseAreComplements()
-{
-    accept("b.bmp");
-    w->ConvertButton_Click();
-    const QByteArray normal = readAll(pics() + "/lcd_b.txt");
-    w->InverseOption->setChecked(true);
-    w->ConvertButton_Click();
-    const QByteArray inverse = readAll(pics() + "/lcd_b.txt");
-    QVERIFY(normal.size() == 21600 && inverse.size() == 21600);
-    for (int line = 0; line < 480; ++line)
-        for (int item = 0; item < 8; ++item) { // "        DB xxH,xxH,...": items from column 11, 4 apart
-            const int at = line * 45 + 11 + item * 4;
-            QCOMPARE(normal.mid(at, 2).toInt(nullptr, 16) ^ inverse.mid(at, 2).toInt(nullptr, 16), 0xFF);
-        }
-}
-
-void TestForm1::progressTakesEveryStepInOrder()
-{
-    struct Recorder : QObject {
-        QLabel *label;
-        QStringList shown;
-        bool eventFilter(QObject *, QEvent *e) override
-        {
-            if (e->type() == QEvent::Paint && (shown.isEmpty() || shown.last() != label->text()))
-                shown << label->text();
-            return false;
-        }
-    } recorder;
-    recorder.label = w->ProgressPer;
-    accept("a.bmp");
-    QCoreApplication::processEvents();
-    w->ProgressPer->installEventFilter(&recorder);
-    w->ConvertButton_Click();
-    QStringList expected;
-    for (int i = 1; i <= 100; ++i)
-        expected << QString::number(i);
-    QCOMPARE(recorder.shown, expected);
-}
-
-void TestForm1::previewShowsTheConvertedDots()
-{
-    accept("b.bmp");
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    const QString before = state(*w);
-    QString secondShow, empty;
-    bool resetTook = true;
-    const bool modal = withPreview([&](Form2 &p) {
-        QCOMPARE(p.windowTitle(), QStringLiteral("LCD Preview"));
-        QCOMPARE(p.windowIcon().pixmap(16).toImage(), w->windowIcon().pixmap(16).toImage());
-        if (QGuiApplication::platformName() == QLatin1String("xcb"))
-            QCOMPARE(transientFor(&p), w->winId());
-        QVERIFY(QTest::qWaitForWindowActive(&p));
-        QCOMPARE(QApplication::focusWidget(), p.LcdPic); // first in its focus order
-        QVERIFY(focusMarked(p.LcdPic));
-        QTest::keyClick(p.LcdPic, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), p.ShowButton);
-        QVERIFY(!focusMarked(p.LcdPic));
-        // A click on Reset, delivered through the window system: blocked.
-        QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
-                          w->ResetButton->mapTo(w.get(), w->ResetButton->rect().center()));
-        resetTook = !w->PreviewPic->hasPicture();
-        QTest::mouseClick(p.ShowButton, Qt::LeftButton); // the dots are checked in test_resolution
-        QCOMPARE(p.LcdPic->point(0, 0), 0);
-        const QImage once = p.LcdPic->image();
-        QTest::mouseClick(p.ShowButton, Qt::LeftButton);
-        secondShow = p.LcdPic->image() == once ? QString() : QStringLiteral("differs");
-    });
-    QVERIFY(modal);
-    QVERIFY(!resetTook);
-    QVERIFY2(secondShow.isEmpty(), qPrintable(secondShow));
-    QTRY_VERIFY(w->previewWindow() == nullptr); // unloaded on close
-    QCOMPARE(state(*w), before);
-
-    QVERIFY(withPreview([&](Form2 &p) {
-        const std::int32_t ground = p.LcdPic->point(0, 0);
-        empty = firstMismatch(*p.LcdPic, [&](int, int) { return ground; });
-    }));
-    QVERIFY2(empty.isEmpty(), qPrintable(empty));
-}
-
-void TestForm1::escapedExceptionIsReported_data()
-{
-    QTest::addColumn<bool>("known");
-    QTest::newRow("a failure names its file and reason") << true;
-    QTest::newRow("anything else is reported too") << false;
-}
-
-void TestForm1::escapedExceptionIsReported()
-{
-    // An object whose event handler throws, reached through the event loop
-    // as a click on a control would be.
-    struct Thrower : QObject {
-        bool known = false;
-        int events = 0;
-        bool event(QEvent *e) override
-        {
-            if (e->type() != QEvent::User)
-                return QObject::event(e);
-            ++events;
-            if (known)
-                throw Failure("/data/picture.bmp", "cannot be read: Input/output error");
-            throw 42;
-        }
-    } thrower;
-    QFETCH(bool, known);
-    thrower.known = known;
-    for (int round = 1; round <= 2; ++round) { // the program goes on
-        BoxWatcher watcher;
-        QCoreApplication::postEvent(&thrower, new QEvent(QEvent::User));
-        QCoreApplication::sendPostedEvents(&thrower, QEvent::User);
-        QCOMPARE(thrower.events, round);
-        QVERIFY(watcher.seen.seen && !watcher.seen.text.isEmpty());
-        if (known)
-            QVERIFY(watcher.seen.text.contains("/data/picture.bmp")
-                    && watcher.seen.text.contains("Input/output error"));
-    }
-}
-
-// The double-click reads the file once; Convert scans the picture decoded
-// from that read, whatever the file holds by then.
-void TestForm1::intakeReadsOnceConvertScansWhatIsShown()
-{
-    const QString path = pics() + "/a.bmp";
-    w->Dir1->setPath(pics());
-    QCOMPARE(testbmp::opensDuring(path.toStdString(), [&] { doubleClick("a.bmp"); }), 1);
-    testbmp::Layout other;
-    other.pixel = [](int, int) { return 0; }; // every dot black
-    QVERIFY(save(path, testbmp::build(other)));
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    QCOMPARE(readAll(pics() + "/lcd_a.txt").left(45), QByteArray("        DB 01H,80H,00H,00H,00H,00H,00H,00H;\r\n"));
-}
-
-// One file of each outcome of the intake (the whole table runs in the core
-// tests), double-clicked while a.bmp is shown. A file that cannot be read or
-// decoded changes nothing: a.bmp stays shown, with its captions, header
-// records, palette entries and output, and converts as before.
-void TestForm1::hostileFile_data()
-{
-    QTest::addColumn<int>("row");
-    QList<testbmp::Outcome> shown;
-    const std::vector<testbmp::HostileCase> cases = testbmp::hostileCases();
-    for (std::size_t i = 0; i < cases.size(); ++i)
-        // A named pipe itself is not listed, a symlink to one is.
-        if (!shown.contains(cases[i].outcome) && cases[i].kind != testbmp::Kind::NamedPipe) {
-            shown << cases[i].outcome;
-            QTest::newRow(cases[i].name.c_str()) << int(i);
-        }
-}
-
-void TestForm1::hostileFile()
-{
-    QFETCH(int, row);
-    const testbmp::HostileCase c = testbmp::hostileCases().at(std::size_t(row));
-    QTemporaryDir dir;
-    QVERIFY(testbmp::place(c, dir.filePath("x.bmp").toStdString()));
-    const QStringList listed = entries(dir.path());
-    accept("a.bmp");
-    const QString before = state(*w);
-    const RGBQUAD palette0 = w->Palette0, palette1 = w->Palette1;
-    const BITMAPINFOHEADER info = BmpInfoHeader;
-    w->Dir1->setPath(dir.path());
-    BoxWatcher watcher(w.get());
-    doubleClick("x.bmp");
-    switch (c.outcome) {
-    case testbmp::Outcome::Converted:
-        QVERIFY2(!watcher.seen.seen, qPrintable(watcher.seen.text));
-        QCOMPARE(state(*w), accepted(dir.filePath("lcd_x.txt")));
-        QCOMPARE(w->PreviewPic->point(1, 0), c.color1); // the picture decoded from the file
-        QCOMPARE(w->PreviewPic->point(0, 0), c.color0);
-        QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-        QCOMPARE(readAll(dir.filePath("lcd_x.txt")).size(), 21600);
-        QCOMPARE(entries(dir.path()), QStringList("lcd_x.txt") + listed);
-        return;
-    case testbmp::Outcome::Rejected: // the limits, a.bmp shown until OK, then Reset
-        QCOMPARE(watcher.seen.title, QStringLiteral("Picture Size Error"));
-        QCOMPARE(watcher.seen.text, kPrompt);
-        QCOMPARE(watcher.seen.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-        QCOMPARE(watcher.seen.icon, QMessageBox::NoIcon);
-        QVERIFY(watcher.seen.pictureShown);
-        QCOMPARE(state(*w), kNoPicture);
-        break;
-    case testbmp::Outcome::Broken:
-    case testbmp::Outcome::NotRegular:
-        QCOMPARE(watcher.seen.name, QStringLiteral("FailureBox"));
-        QCOMPARE(watcher.seen.text, dir.filePath("x.bmp") + "\n\n" + QString::fromStdString(c.reason));
-        QCOMPARE(state(*w), before);
-        QCOMPARE(colorValue(w->Palette0), colorValue(palette0));
-        QCOMPARE(colorValue(w->Palette1), colorValue(palette1));
-        QCOMPARE(BmpInfoHeader.biClrUsed, info.biClrUsed);
-        QCOMPARE(BmpInfoHeader.biWidth, info.biWidth);
-        QCOMPARE(w->PreviewPic->point(0, 0), 0); // a.bmp's black dot
-        QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-        QCOMPARE(readAll(pics() + "/lcd_a.txt").left(45), QByteArray("        DB 01H,80H,00H,00H,00H,00H,00H,00H;\r\n"));
-        break;
-    }
-    QCOMPARE(entries(dir.path()), listed);
-}
-
-void TestForm1::intakeFault_data()
-{
-    QTest::addColumn<bool>("deleted");
-    QTest::newRow("bitmap deleted between listing and double-click") << true;
-    QTest::newRow("nothing selected: the folder is named") << false;
-}
-
-void TestForm1::intakeFault()
-{
-    QFETCH(bool, deleted);
-    accept("a.bmp");
-    BoxWatcher watcher;
-    if (deleted) {
-        QVERIFY(QFile::remove(pics() + "/b.bmp"));
-        doubleClick("b.bmp");
-    } else {
-        w->File1->refresh(); // drops the selection
-        w->File1_DblClick();
-    }
-    QCOMPARE(watcher.seen.name, QStringLiteral("FailureBox"));
-    QVERIFY2(watcher.seen.text.contains(pics() + (deleted ? "/b.bmp" : "")), qPrintable(watcher.seen.text));
-    QCOMPARE(state(*w), accepted(pics() + "/lcd_a.txt")); // a.bmp is still the picture
-}
-
-void TestForm1::convertFault_data()
-{
-    QTest::addColumn<bool>("folder");
-    QTest::newRow("a folder takes the data file's name") << true;
-    QTest::newRow("the write fails part way (file size limit)") << false;
-}
-
-void TestForm1::convertFault()
-{
-    QFETCH(bool, folder);
-    const QString out = pics() + "/lcd_a.txt";
-    accept("a.bmp");
-    if (folder)
-        QVERIFY(QDir(pics()).mkdir("lcd_a.txt"));
-    else
-        QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    const QByteArray earlier = readAll(out);
-    const QStringList listed = entries(pics());
-    QTest::mouseClick(w->InverseOption, Qt::LeftButton); // a different file if it were written
-
-    rlimit old {};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small {4096, old.rlim_max};
-    QVERIFY(folder || setrlimit(RLIMIT_FSIZE, &small) == 0);
-    BoxWatcher watcher;
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    QCOMPARE(watcher.seen.name, QStringLiteral("FailureBox"));
-    QVERIFY2(watcher.seen.text.contains(out), qPrintable(watcher.seen.text));
-    QVERIFY2(folder || watcher.seen.text.contains("File too large"), qPrintable(watcher.seen.text));
-    QCOMPARE(w->StatusValue->text(), QStringLiteral("Failed"));
-    QCOMPARE(w->OutFileValue->text(), QString());
-    QVERIFY(!w->PreviewButton->isEnabled());
-    QCOMPARE(readAll(out), earlier);
-    QCOMPARE(entries(pics()).join(' '), listed.join(' ')); // no partial or temporary file
-    QVERIFY(QFileInfo(out).isDir() == folder);
-
-    QVERIFY(!folder || QDir(pics()).rmdir("lcd_a.txt")); // the cause removed, the window goes on
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    QCOMPARE(state(*w), converted(out, false));
-    QCOMPARE(readAll(out).size(), 21600);
-}
-
-void TestForm1::dataFileRemovedBeforeShow()
-{
-    accept("b.bmp");
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton);
-    BoxSeen seen; QString cleared;
-    QVERIFY(withPreview([&](Form2 &p) {
-        QTest::mouseClick(p.ShowButton, Qt::LeftButton); // a full box first, so clearing shows
-        const std::int32_t ground = p.LcdPic->point(268, 180);
-        QVERIFY(QFile::remove(OutFilePath));
-        BoxWatcher watcher;
-        QTest::mouseClick(p.ShowButton, Qt::LeftButton);
-        seen = watcher.seen;
-        cleared = firstMismatch(*p.LcdPic, [&](int, int) { return ground; });
-    }));
-    QCOMPARE(seen.name, QStringLiteral("FailureBox"));
-    QVERIFY2(seen.text.contains(pics() + "/lcd_b.txt"), qPrintable(seen.text));
-    QVERIFY2(cleared.isEmpty(), qPrintable(cleared));
-    QTRY_VERIFY(w->previewWindow() == nullptr);
-    QTest::mouseClick(w->ConvertButton, Qt::LeftButton); // still usable
-    QCOMPARE(state(*w), converted(pics() + "/lcd_b.txt"));
-}
-
-int main(int argc, char **argv)
-{
-    QuellbitApplication app(argc, argv);
-    TestForm1 test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QUELLBIT_GUI_TEST_MAIN(QuellbitApplication, TestForm1)
 #include "test_form1.moc"
