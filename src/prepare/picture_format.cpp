@@ -6,6 +6,8 @@
 
 namespace quellbit {
 
+using namespace std::string_view_literals;
+
 namespace {
 
 bool startsWith(std::span<const std::uint8_t> bytes, std::string_view prefix, std::size_t at = 0)
@@ -60,6 +62,62 @@ FormatGuess other(std::string description)
     return {PictureFormat::Other, std::move(description)};
 }
 
+// Kinds told by fixed bytes at fixed places, the first that matches winning:
+// `first` at `firstAt`, and `second` at byte 8 when it is given.
+struct Signature {
+    std::string_view first;
+    std::string_view second;
+    const char *description;
+    std::size_t firstAt = 0;
+};
+
+constexpr Signature kSignatures[] = {
+    {"PF", {}, "a PFM picture"},
+    {"Pf", {}, "a PFM picture"},
+    {"\xFF\xD8\xFF", {}, "a JPEG picture"},
+    {"GIF87a", {}, "a GIF picture"},
+    {"GIF89a", {}, "a GIF picture"},
+    {"II*\0"sv, {}, "a TIFF picture"},
+    {"MM\0*"sv, {}, "a TIFF picture"},
+    {"II+\0"sv, {}, "a TIFF picture"},
+    {"MM\0+"sv, {}, "a TIFF picture"},
+    {"RIFF", "WEBP", "a WebP picture"},
+    {"ftyp", "avif", "an AVIF picture", 4},
+    {"ftyp", "avis", "an AVIF picture", 4},
+    {"ftyp", "hei", "a HEIF picture", 4},
+    {"ftyp", "mif1", "a HEIF picture", 4},
+    {"ftyp", "msf1", "a HEIF picture", 4},
+    {"ftyp", "jp2 ", "a JPEG 2000 picture", 4},
+    {"ftyp", "jpx ", "a JPEG 2000 picture", 4},
+    {"ftyp", "jxl ", "a JPEG XL picture", 4},
+    {"ftyp", {}, "an ISO media file (a video or a picture container)", 4},
+    {"\0\0\0\x0CjP  \r\n\x87\n"sv, {}, "a JPEG 2000 picture"},
+    {"\xFF\x4F\xFF\x51", {}, "a JPEG 2000 picture"},
+    {"\0\0\0\x0CJXL \r\n\x87\n"sv, {}, "a JPEG XL picture"},
+    {"\xFF\x0A", {}, "a JPEG XL picture"},
+    {"qoif", {}, "a QOI picture"},
+    {"8BPS", {}, "a PSD picture"},
+    {"gimp xcf", {}, "an XCF picture"},
+    {"DDS ", {}, "a DDS texture"},
+    {"\x76\x2F\x31\x01", {}, "an OpenEXR picture"},
+    {"farbfeld", {}, "a farbfeld picture"},
+    {"FORM", "ILBM", "an IFF picture"},
+    {"FORM", "PBM ", "an IFF picture"},
+    {"\0\0\1\0"sv, {}, "an icon file"},
+    {"\0\0\2\0"sv, {}, "a cursor file"},
+    {"%PDF", {}, "a PDF document"},
+    {"%!PS", {}, "a PostScript document"},
+    {"\x1F\x8B", {}, "a gzip-compressed file"},
+    {"BZh", {}, "a bzip2-compressed file"},
+    {"\xFD"
+     "7zXZ\0"sv,
+        {}, "an xz-compressed file"},
+    {"PK\x03\x04", {}, "a ZIP archive"},
+    {"\x7F"
+     "ELF",
+        {}, "a program (ELF)"},
+};
+
 } // namespace
 
 FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
@@ -77,75 +135,14 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
                                                      : "a PPM picture"};
     if (startsWith(bytes, "P7") && bytes.size() >= 3 && isSpace(bytes[2]))
         return other("a PAM picture");
-    if (startsWith(bytes, "PF") || startsWith(bytes, "Pf"))
-        return other("a PFM picture");
-    if (startsWith(bytes, "\xFF\xD8\xFF"))
-        return other("a JPEG picture");
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a"))
-        return other("a GIF picture");
-    if (startsWith(bytes, std::string_view("II*\0", 4)) || startsWith(bytes, std::string_view("MM\0*", 4))
-        || startsWith(bytes, std::string_view("II+\0", 4)) || startsWith(bytes, std::string_view("MM\0+", 4)))
-        return other("a TIFF picture");
-    if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
-        return other("a WebP picture");
-    if (startsWith(bytes, "ftyp", 4)) {
-        if (startsWith(bytes, "avif", 8) || startsWith(bytes, "avis", 8))
-            return other("an AVIF picture");
-        if (startsWith(bytes, "hei", 8) || startsWith(bytes, "mif1", 8) || startsWith(bytes, "msf1", 8))
-            return other("a HEIF picture");
-        if (startsWith(bytes, "jp2 ", 8) || startsWith(bytes, "jpx ", 8))
-            return other("a JPEG 2000 picture");
-        if (startsWith(bytes, "jxl ", 8))
-            return other("a JPEG XL picture");
-        return other("an ISO media file (a video or a picture container)");
-    }
-    if (startsWith(bytes, std::string_view("\0\0\0\x0CjP  \r\n\x87\n", 12))
-        || startsWith(bytes, "\xFF\x4F\xFF\x51"))
-        return other("a JPEG 2000 picture");
-    if (startsWith(bytes, std::string_view("\0\0\0\x0CJXL \r\n\x87\n", 12)) || startsWith(bytes, "\xFF\x0A"))
-        return other("a JPEG XL picture");
-    if (startsWith(bytes, "qoif"))
-        return other("a QOI picture");
-    if (startsWith(bytes, "8BPS"))
-        return other("a PSD picture");
-    if (startsWith(bytes, "gimp xcf"))
-        return other("an XCF picture");
-    if (startsWith(bytes, "DDS "))
-        return other("a DDS texture");
-    if (startsWith(bytes, "\x76\x2F\x31\x01"))
-        return other("an OpenEXR picture");
-    if (startsWith(bytes, "farbfeld"))
-        return other("a farbfeld picture");
-    if (startsWith(bytes, "FORM") && (startsWith(bytes, "ILBM", 8) || startsWith(bytes, "PBM ", 8)))
-        return other("an IFF picture");
-    if (startsWith(bytes, std::string_view("\0\0\1\0", 4)))
-        return other("an icon file");
-    if (startsWith(bytes, std::string_view("\0\0\2\0", 4)))
-        return other("a cursor file");
+    for (const Signature &s : kSignatures)
+        if (startsWith(bytes, s.first, s.firstAt) && (s.second.empty() || startsWith(bytes, s.second, 8)))
+            return other(s.description);
     if (startsWith(bytes, "BA") || startsWith(bytes, "CI") || startsWith(bytes, "CP"))
         if (bytes.size() >= 14 && !looksLikeText(bytes))
             return other("an OS/2 bitmap array or icon");
     if (bytes.size() >= 128 && bytes[0] == 0x0A && bytes[1] <= 5 && bytes[2] == 1)
         return other("a PCX picture");
-    if (startsWith(bytes, "%PDF"))
-        return other("a PDF document");
-    if (startsWith(bytes, "%!PS"))
-        return other("a PostScript document");
-    if (startsWith(bytes, "\x1F\x8B"))
-        return other("a gzip-compressed file");
-    if (startsWith(bytes, "BZh"))
-        return other("a bzip2-compressed file");
-    if (startsWith(bytes,
-            std::string_view("\xFD"
-                             "7zXZ\0",
-                6)))
-        return other("an xz-compressed file");
-    if (startsWith(bytes, "PK\x03\x04"))
-        return other("a ZIP archive");
-    if (startsWith(bytes,
-            "\x7F"
-            "ELF"))
-        return other("a program (ELF)");
     if (bytes.size() >= 26
         && startsWith(bytes, std::string_view("TRUEVISION-XFILE.\0", 18), bytes.size() - 18))
         return other("a TGA picture");
