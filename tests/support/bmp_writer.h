@@ -2,8 +2,9 @@
 
 // Builds bitmap files byte by byte for the tests, including the odd ones real
 // writers produce: longer info headers, other table sizes, other signatures,
-// a gap before the pixels. Single fields are changed afterwards with
-// withField16/32. The bytes of a file are a std::string.
+// a gap before the pixels, colour masks, pixel data given as it stands.
+// Single fields are changed afterwards with withField. The bytes of a file
+// are a std::string.
 
 #include "support/files.h"
 
@@ -32,6 +33,10 @@ struct Layout {
     std::uint32_t gap = 0; // bytes of EE between the table and the pixels
     // Table entry (0 or 1) of pixel (x, y), y = 0 the top row as shown.
     std::function<int(int x, int y)> pixel = [](int, int) { return 0; };
+    std::uint32_t compression = 0;
+    std::vector<std::uint32_t> masks {}; // after a 40-byte info header, at its byte 40 in a longer one
+    // When not empty, the pixel data exactly as given, in place of `pixel`.
+    std::vector<std::uint8_t> pixelData {};
 };
 
 // `bytes` little-endian bytes of `value`.
@@ -43,23 +48,30 @@ inline std::string le(std::uint32_t value, int bytes = 4)
     return out;
 }
 
-// A complete bitmap file. For bit counts other than 1 the pixel data is
-// written as zero bytes of the right length.
+// A complete bitmap file. Without `pixelData`, for bit counts other than 1
+// the pixel data is written as zero bytes of the right length.
 inline std::string build(const Layout &s)
 {
-    const std::uint32_t pixelStart = 14 + s.infoSize + std::uint32_t(s.palette.size()) * 4 + s.gap;
+    const std::uint32_t masksAfter = s.infoSize == 40 ? std::uint32_t(s.masks.size()) * 4 : 0;
+    const std::uint32_t pixelStart
+        = 14 + s.infoSize + masksAfter + std::uint32_t(s.palette.size()) * 4 + s.gap;
     const auto rows = std::uint32_t(s.height);
     const std::uint32_t rowBytes = (std::uint32_t(s.width) * std::uint32_t(s.bitCount) + 31) / 32 * 4;
-    const std::uint32_t imageBytes = rowBytes * rows;
-    std::string a = std::string(s.signature, 2) + le(pixelStart + imageBytes) + le(0) + le(pixelStart) + le(s.infoSize)
-        + le(std::uint32_t(s.width)) + le(rows) + le(1, 2) + le(std::uint32_t(s.bitCount), 2) + le(0) + le(imageBytes)
-        + le(2835) + le(2835) + le(s.clrUsed) + le(0);
-    // Longer headers: colour masks and colour-space data a decoder skips.
-    for (std::uint32_t i = 40; i < s.infoSize; ++i)
+    const std::uint32_t imageBytes
+        = s.pixelData.empty() ? rowBytes * rows : std::uint32_t(s.pixelData.size());
+    std::string a = std::string(s.signature, 2) + le(pixelStart + imageBytes) + le(0) + le(pixelStart)
+        + le(s.infoSize) + le(std::uint32_t(s.width)) + le(rows) + le(1, 2) + le(std::uint32_t(s.bitCount), 2)
+        + le(s.compression) + le(imageBytes) + le(2835) + le(2835) + le(s.clrUsed) + le(0);
+    for (const std::uint32_t mask : s.masks)
+        a += le(mask);
+    // The rest of a longer header: colour masks and colour-space data a decoder skips.
+    for (std::size_t i = a.size() - 14; i < s.infoSize; ++i)
         a += char(i < 56 ? 0xA5 : 0);
     for (const Rgb &c : s.palette)
         a += {char(c.b), char(c.g), char(c.r), char(c.reserved)};
     a.append(s.gap, char(0xEE));
+    if (!s.pixelData.empty())
+        return a.append(s.pixelData.begin(), s.pixelData.end());
     if (s.bitCount != 1)
         return a.append(imageBytes, '\0');
     for (std::uint32_t stored = 0; stored < rows; ++stored) {
