@@ -251,10 +251,11 @@ TEST_CASE(dotsWorkedOutByHand)
     // 2 x 1: a black pixel, then a white one.
     const Bytes twoByOne = pgm(2, 1, [](int x, int) { return x == 0 ? 0 : 255; });
     // Cropped at 0,0 a small picture is toned on its own: the rest of the
-    // canvas is margin. Grey 170 is 0.402 of the light. Floyd-Steinberg: the
-    // first dot is black and passes 7/16 of 0.402 on, so the next reaches
-    // 0.578 and is white. Atkinson passes on 1/8 only: 0.452, black too. On
-    // the second row serpentine order starts at the right.
+    // canvas is margin. Grey 176 is 0.434 of the light. Floyd-Steinberg: the
+    // first dot is black and passes 7/16 of 0.434 on, so the next reaches
+    // 0.624 and is white. Atkinson passes on 1/8 only: 0.488, black too (a
+    // share of 1/6 would reach 0.507). On the second row serpentine order
+    // starts at the right.
     const PrepareOptions floyd {.sizing = Sizing::Crop, .tone = Tone::FloydSteinberg};
     struct Row {
         const char *name;
@@ -280,12 +281,12 @@ TEST_CASE(dotsWorkedOutByHand)
             [](int x, int y) { return (x + y) % 2 == 0; }},
         {"1 x 128 fit: one column, the odd column of margin right", pgm(1, 128, [](int, int) { return 0; }),
             {}, [](int x, int) { return x == 119; }},
-        {"Floyd-Steinberg, one row: black, white", pgm(2, 1, [](int, int) { return 170; }), floyd,
+        {"Floyd-Steinberg, one row: black, white", pgm(2, 1, [](int, int) { return 176; }), floyd,
             [](int x, int y) { return x == 0 && y == 0; }},
-        {"Atkinson, one row: black, black", pgm(2, 1, [](int, int) { return 170; }),
+        {"Atkinson, one row: black, black", pgm(2, 1, [](int, int) { return 176; }),
             {.sizing = Sizing::Crop, .tone = Tone::Atkinson}, [](int x, int y) { return x < 2 && y == 0; }},
         {"Floyd-Steinberg, the second row from the right: white, black",
-            pgm(2, 2, [](int, int y) { return y == 0 ? 255 : 170; }), floyd,
+            pgm(2, 2, [](int, int y) { return y == 0 ? 255 : 176; }), floyd,
             [](int x, int y) { return x == 1 && y == 1; }},
     };
     for (const Row &row : rows) {
