@@ -13,6 +13,7 @@
 
 #include <unistd.h>
 
+#include <functional>
 #include <numeric>
 #include <stdexcept>
 #include <vector>
@@ -65,7 +66,6 @@ TEST_CASE(naming)
 {
     struct Row { const char *name, *folder, *picture, *path; };
     for (const Row &row : std::initializer_list<Row> {
-             {"logo.bmp gives lcd_logo.txt", "/pics", "logo.bmp", "/pics/lcd_logo.txt"},
              {"LOGO.BMP gives lcd_LOGO.txt", "/pics", "LOGO.BMP", "/pics/lcd_LOGO.txt"},
              {"every .bmp is replaced", "/pics", "a.bmp.bmp", "/pics/lcd_a.txt.txt"},
              {"a name without .bmp is kept", "/pics", "picture.dib", "/pics/lcd_picture.dib"},
@@ -108,21 +108,20 @@ TEST_CASE(progressSteps)
     CHECK_EQ(sinks.linesAtStep[99], 479); // pixel 30,700
 }
 
+// A width or height past 16 bits, or a pixel count past 32 bits, fails
+// instead of wrapping around.
 TEST_CASE(overflow)
 {
-    auto fails = [](auto run) {
-        try {
-            run();
-        } catch (const Failure &) {
-            return true;
-        }
-        return false;
-    };
-    CHECK(fails([] { setRange(40000, 128); }));
-    CHECK(fails([] { setRange(240, 40000); }));
     RecordingSinks sinks;
     const PixelRaster raster(8, 1);
-    CHECK(fails([&] { scanPicture(raster, kOn, {0, 7, 0, 0}, 50000, 50000, sinks, sinks); }));
+    for (const std::function<void()> &run : std::initializer_list<std::function<void()>> {
+             [] { setRange(40000, 128); }, [] { setRange(240, 40000); },
+             [&] { scanPicture(raster, kOn, {0, 7, 0, 0}, 50000, 50000, sinks, sinks); }})
+        try {
+            run();
+            CHECK(!"no Failure");
+        } catch (const Failure &) {
+        }
 }
 
 // A data file read into dots. What is not a data file is refused before a
@@ -139,23 +138,23 @@ TEST_CASE(plot)
     for (const Row &row : std::initializer_list<Row> {
              {"the example line, bit 0 of each byte leftmost", "        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;", example, ""},
              {"lower-case digits and h, plot alike", "        DB 01h,80h,ffh,00h,0fh,f0h,3ch,a5h;", example, ""},
-             {"a single-digit item shifts the rest", "        DB FH,01H,80H;", "0000111100011000", ""},
-             {"13 characters plot nothing", "        DB H;\r\n" + kAllSet, two.substr(0, 64), ""},
-             {"a partial group is dropped, the next line continues", "        DB 01H,8H;\r\n        DB A5H;\r\n",
-              "1000000010100101", ""},
+             // "FH,01H,80" less its "H," is F0180: two groups of eight bits plotted, four bits dropped;
+             // the next line goes on at dot 16.
+             {"a single-digit item shifts the rest, a partial group is dropped",
+              "        DB FH,01H,80H;\r\n        DB A5H;", "000011110001100010100101", ""},
+             {"empty lines are skipped, 13 characters plot nothing",
+              "\r\n\r\n        DB H;\r\n" + kAllSet + "\r\n" + kAllSet, two, ""},
              {"lines beyond 480 are ignored", repeated(kAllSet, 480) + kAllClear, full, ""},
-             {"empty lines are skipped", "\r\n\r\n" + kAllSet + "\r\n" + kAllSet, two, ""},
              {"a short line fails naming file and line, earlier dots stay",
               kAllSet + "\r\n" + kAllSet + "        DB\r\n" + kAllClear, two,
               "line 4 has 10 characters, too few for a data line (at least 13)"},
              {"a named pipe", "", "", "not a regular file (a named pipe)", Kind::NamedPipe},
-             {"a device", "", "", "not a regular file (a device)", Kind::Device},
              {"one byte over 64 MiB", "", "",
               "the file is 67,108,865 bytes long; no file over 67,108,864 bytes (64 MiB) is read", Kind::Oversized}}) {
         ROW(row.name);
         testbmp::TempFolder dir;
         const std::string path = dir.file("lcd.txt");
-        REQUIRE(testbmp::place({"", row.content, testbmp::Outcome::Converted, "", row.kind}, path));
+        REQUIRE(testbmp::place({"", row.content, testbmp::Outcome::Converted, "", {}, row.kind}, path));
         RecordingSurface surface;
         std::string failure;
         try {
