@@ -13,15 +13,6 @@ double srgbToLinear(double encoded)
     return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
 }
 
-double linearToSrgb(double light)
-{
-    if (light <= 0)
-        return 0;
-    if (light >= 1)
-        return 1;
-    return light <= 0.0031308 ? light * 12.92 : 1.055 * std::pow(light, 1 / 2.4) - 0.055;
-}
-
 LightTable::LightTable()
 {
     for (int v = 0; v < 256; ++v) {

@@ -13,10 +13,9 @@
 
 namespace quellbit {
 
-// sRGB encoded value (0 to 1) to linear light (0 to 1), and back. Exactly
-// 0 and 1 at the ends.
+// sRGB encoded value (0 to 1) to linear light (0 to 1), exactly 0 and 1 at
+// the ends.
 double srgbToLinear(double encoded);
-double linearToSrgb(double light);
 
 class LightTable {
 public:
