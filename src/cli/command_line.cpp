@@ -4,8 +4,6 @@
 #include "common/output_file.h"
 
 #include <getopt.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -208,24 +206,13 @@ bool Invocation::attempt(const std::function<void()> &step)
     }
 }
 
-std::optional<FileId> fileId(const std::string &path)
-{
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0)
-        return std::nullopt;
-    return FileId {status.st_dev, status.st_ino};
-}
-
 bool Invocation::isStandardOutput(const std::string &path, const std::optional<FileId> &file) const
 {
     if (path == "-")
         return true;
-    if (!outputFile_) {
-        struct stat output {};
-        const int fd = ::fileno(out_);
-        outputFile_ = fd >= 0 && ::fstat(fd, &output) == 0 ? FileId {output.st_dev, output.st_ino} : FileId {};
-    }
-    return outputFile_->inode != 0 && file == outputFile_;
+    if (!outputFile_)
+        outputFile_ = fileIdOf(out_);
+    return outputFile_->has_value() && file == *outputFile_;
 }
 
 void Invocation::report(std::string_view message)
@@ -248,7 +235,7 @@ void Invocation::showProgress(std::size_t done, std::size_t total, std::string_v
     if (total < 2)
         return;
     if (errIsTerminal_ < 0)
-        errIsTerminal_ = ::isatty(::fileno(err_)) == 1 ? 1 : 0;
+        errIsTerminal_ = isTerminal(err_) ? 1 : 0;
     if (errIsTerminal_ == 0)
         return;
     const std::string line

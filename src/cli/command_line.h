@@ -6,8 +6,7 @@
 // table, so a new command is one row and one function.
 
 #include "common/failure.h"
-
-#include <sys/types.h>
+#include "common/file_system.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -18,16 +17,6 @@
 #include <vector>
 
 namespace quellbit::cli {
-
-// A file as the system knows it, whatever name it is reached by.
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    auto operator<=>(const FileId &) const = default;
-};
-
-// The file at `path`, links followed; nothing when there is none.
-std::optional<FileId> fileId(const std::string &path);
 
 // Exit status of every command.
 enum ExitStatus : int {
@@ -115,8 +104,9 @@ private:
     std::FILE *err_;
     bool progressShown_ = false;
     int errIsTerminal_ = -1; // not asked yet
-    // What standard output goes to, once asked (inode 0: nothing to name).
-    mutable std::optional<FileId> outputFile_;
+    // What standard output goes to, once asked (the inner nothing: not a
+    // file).
+    mutable std::optional<std::optional<FileId>> outputFile_;
 };
 
 // The whole program: argv as main() gets it. Standard output and standard

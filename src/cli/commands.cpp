@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 
+#include "common/file_system.h"
 #include "common/input_file.h"
 #include "common/output_file.h"
 #include "convert/data_file.h"
@@ -11,8 +12,6 @@
 #include "prepare/prepare.h"
 #include "preview/compare.h"
 #include "preview/render.h"
-
-#include <sys/stat.h>
 
 #include <charconv>
 #include <map>
@@ -38,19 +37,22 @@ bool sameFile(const std::string &a, const std::string &b)
 // the data file name: "pics/logo.bmp" gives "pics/lcd_logo.txt".
 std::string defaultDataPath(const std::string &picture)
 {
-    const std::size_t slash = picture.rfind('/');
-    if (slash == std::string::npos)
-        return dataFilePath(".", picture);
-    return dataFilePath(std::string_view(picture).substr(0, slash), std::string_view(picture).substr(slash + 1));
+    const std::optional<std::size_t> start = lastPartStart(picture);
+    if (!start)
+        return dataFilePath(".", picture, pathSeparator());
+    // "C:LOGO.BMP" (a drive's current folder) gives "C:lcd_LOGO.txt".
+    if (picture[*start - 1] == ':')
+        return picture.substr(0, *start) + dataFileName(std::string_view(picture).substr(*start));
+    return dataFilePath(std::string_view(picture).substr(0, *start - 1), std::string_view(picture).substr(*start),
+                        picture[*start - 1]);
 }
 
 // The data file's name with its extension replaced by the format's, or the
 // format's appended when it has none: "lcd_logo.txt" gives "lcd_logo.png".
 std::string defaultPicturePath(const std::string &dataPath, PictureFormat format)
 {
-    const std::size_t slash = dataPath.rfind('/');
     const std::size_t dot = dataPath.rfind('.');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t start = lastPartStart(dataPath).value_or(0);
     const std::string stem = dot != std::string::npos && dot > start ? dataPath.substr(0, dot) : dataPath;
     return stem + (format == PictureFormat::Bitmap ? ".bmp" : ".png");
 }
@@ -67,8 +69,7 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
 {
     InputFile file(path);
     const std::vector<std::uint8_t> bytes = readWholeFile(file);
-    Picture picture {takePicture(bytes, path),
-                     {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
+    Picture picture {takePicture(bytes, path), {file.device(), file.inode()}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
@@ -80,23 +81,6 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
 std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
 {
     return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
-}
-
-// Where writing to a path goes: the file it replaces (links followed) and,
-// when that exists, which file it is now.
-struct Destination {
-    std::string replaced;
-    std::optional<FileId> file;
-};
-
-Destination destinationOf(const std::string &path)
-{
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0)
-        return {path, std::nullopt};
-    if (!S_ISLNK(status.st_mode))
-        return {path, FileId {status.st_dev, status.st_ino}};
-    return {replacedFile(path), fileId(path)};
 }
 
 // The files one call writes (data files, prepared bitmaps), so that two
@@ -120,12 +104,11 @@ private:
     using Place = std::tuple<std::optional<FileId>, std::string, std::string>;
     Place placeOf(const std::string &path)
     {
-        const std::size_t slash = path.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+        const std::string folder = folderOf(path);
         auto known = folders_.find(folder);
         if (known == folders_.end())
             known = folders_.emplace(folder, fileId(folder)).first;
-        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        const std::string name = nameKey(std::string_view(path).substr(lastPartStart(path).value_or(0)));
         return {known->second, known->second ? std::string() : folder, name};
     }
     std::map<std::string, std::optional<FileId>> folders_; // each looked at once a call
@@ -356,7 +339,7 @@ int prepare(Invocation &call)
             call.report(describePreparation(path, prepared, options, "standard output"));
             return;
         }
-        if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
+        if (destination.file == FileId {input.device(), input.inode()})
             throw Failure(path, "not prepared: " + target + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());
