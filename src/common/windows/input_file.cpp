@@ -1,0 +1,124 @@
+#include "common/input_file.h"
+
+#include "common/failure.h"
+#include "common/windows/wide_names.h"
+
+namespace quellbit {
+
+using windows::systemReason;
+
+namespace {
+
+[[noreturn]] void refuseKind(const std::string &path, const char *kind)
+{
+    throw Failure(path, std::string("not a regular file (") + kind + ")");
+}
+
+std::string limitText(std::uint64_t limit)
+{
+    std::string text = thousands(static_cast<std::int64_t>(limit)) + " bytes";
+    if (limit == kLargestInput)
+        text += " (64 MiB)";
+    return text;
+}
+
+HANDLE handleOf(int fd)
+{
+    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+}
+
+} // namespace
+
+InputFile::InputFile(const std::string &path, std::uint64_t limit)
+    : path_(path)
+    , limit_(limit)
+{
+    // A device (NUL, CON, COM1) or a pipe is refused by its name before it
+    // is opened: opening a pipe takes one of its instances, opening a
+    // serial line already does something.
+    const std::wstring full = windows::fullPath(path);
+    if (windows::isDevicePath(full))
+        refuseKind(path, full.find(L"\\pipe\\") != std::wstring::npos ? "a named pipe" : "a device");
+
+    // Others may read and write it meanwhile, and even rename or delete it,
+    // as on POSIX; a folder opens too (backup semantics), to be named.
+    windows::Handle file(::CreateFileW(windows::systemPath(path).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file.valid())
+        throw Failure(path, "cannot be opened for reading: " + systemReason(::GetLastError()));
+    switch (::GetFileType(file.get())) {
+    case FILE_TYPE_DISK:
+        break;
+    case FILE_TYPE_CHAR:
+        refuseKind(path, "a device");
+    case FILE_TYPE_PIPE:
+        refuseKind(path, "a named pipe");
+    default:
+        refuseKind(path, "of an unknown kind");
+    }
+    BY_HANDLE_FILE_INFORMATION information {};
+    if (!::GetFileInformationByHandle(file.get(), &information))
+        throw Failure(path, "cannot be read: " + systemReason(::GetLastError()));
+    if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        refuseKind(path, "a folder");
+    size_ = std::uint64_t {information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+    if (size_ > limit_)
+        throw Failure(path,
+            "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
+                + limitText(limit_) + " is read");
+    device_ = information.dwVolumeSerialNumber;
+    inode_ = std::uint64_t {information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+    // The handle, kept where the POSIX build keeps its descriptor.
+    fd_ = static_cast<int>(reinterpret_cast<std::intptr_t>(file.get()));
+    (void)file.release();
+}
+
+InputFile::~InputFile()
+{
+    ::CloseHandle(handleOf(fd_));
+}
+
+std::size_t InputFile::read(std::span<char> buffer)
+{
+    // Never more than one byte beyond the limit: enough to notice a file
+    // that grows while it is read, without reading what it grew by.
+    const std::uint64_t room = limit_ - readSoFar_;
+    const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
+    DWORD got = 0;
+    const DWORD ask = want > 0x40000000 ? 0x40000000 : static_cast<DWORD>(want);
+    if (!::ReadFile(handleOf(fd_), buffer.data(), ask, &got, nullptr) && ::GetLastError() != ERROR_HANDLE_EOF)
+        throw Failure(path_, "cannot be read: " + systemReason(::GetLastError()));
+    readSoFar_ += got;
+    if (readSoFar_ > limit_)
+        throw Failure(
+            path_, "the file grew while it was read, past the " + limitText(limit_) + " read at most");
+    return got;
+}
+
+std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
+{
+    InputFile file(path, limit);
+    return readWholeFile(file);
+}
+
+std::vector<std::uint8_t> readWholeFile(InputFile &file)
+{
+    // One byte more than the size: a file that has grown since the open is
+    // read on, and the end is seen without a second pass.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size())
+            bytes.resize(bytes.size() * 2);
+        const std::size_t got
+            = file.read(std::span(reinterpret_cast<char *>(bytes.data()) + used, bytes.size() - used));
+        if (got == 0)
+            break;
+        used += got;
+    }
+    bytes.resize(used);
+    return bytes;
+}
+
+} // namespace quellbit

@@ -1,0 +1,54 @@
+// Windows: PNG through Windows' own imaging component, every colour type
+// and depth, as 8-bit RGBA.
+
+#include "prepare/decoders.h"
+
+#include "common/failure.h"
+#include "common/windows/imaging_factory.h"
+
+#include <vector>
+
+namespace quellbit {
+
+using windows::ComPtr;
+
+void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
+{
+    const auto check = [&](HRESULT result) {
+        if (FAILED(result))
+            throw Failure(name, "the PNG data cannot be read: " + windows::comReason(result));
+    };
+    if (bytes.size() > 0xFFFFFFFFu)
+        throw Failure(name, "the PNG data cannot be read: the file is too long");
+    IWICImagingFactory &factory = windows::imagingFactory(name);
+    ComPtr<IWICStream> stream;
+    check(factory.CreateStream(stream.put()));
+    check(stream->InitializeFromMemory(const_cast<BYTE *>(bytes.data()), static_cast<DWORD>(bytes.size())));
+    ComPtr<IWICBitmapDecoder> decoder;
+    check(factory.CreateDecoder(GUID_ContainerFormatPng, nullptr, decoder.put()));
+    check(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand));
+    ComPtr<IWICBitmapFrameDecode> frame;
+    check(decoder->GetFrame(0, frame.put()));
+    UINT width = 0;
+    UINT height = 0;
+    check(frame->GetSize(&width, &height));
+    checkPictureSize(width, height, name);
+
+    // Every format to 8-bit RGBA, not premultiplied; 16-bit samples are
+    // rounded to 8 bits.
+    ComPtr<IWICFormatConverter> converter;
+    check(factory.CreateFormatConverter(converter.put()));
+    check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppRGBA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                WICBitmapPaletteTypeCustom));
+    rows.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+    std::vector<BYTE> row(static_cast<std::size_t>(width) * 4);
+    for (UINT y = 0; y < height; ++y) {
+        if (!rows.wants(static_cast<std::int32_t>(y)))
+            continue;
+        const WICRect line {0, static_cast<INT>(y), static_cast<INT>(width), 1};
+        check(converter->CopyPixels(&line, static_cast<UINT>(row.size()), static_cast<UINT>(row.size()), row.data()));
+        rows.row(static_cast<std::int32_t>(y), Samples::Rgba, row);
+    }
+}
+
+} // namespace quellbit

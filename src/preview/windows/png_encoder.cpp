@@ -1,0 +1,88 @@
+// Windows: PNG through Windows' own imaging component.
+
+#include "preview/png_encoder.h"
+
+#include "common/failure.h"
+#include "common/windows/imaging_factory.h"
+
+#include <vector>
+
+namespace quellbit {
+
+using windows::ComPtr;
+
+namespace {
+
+[[noreturn]] void encoderFailed(HRESULT result)
+{
+    throw Failure({}, "the PNG cannot be encoded: " + windows::comReason(result));
+}
+
+void check(HRESULT result)
+{
+    if (FAILED(result))
+        encoderFailed(result);
+}
+
+WICColor wicColor(std::int32_t value)
+{
+    const auto red = static_cast<WICColor>(value & 0xFF);
+    const auto green = static_cast<WICColor>(value >> 8 & 0xFF);
+    const auto blue = static_cast<WICColor>(value >> 16 & 0xFF);
+    return 0xFF000000u | red << 16 | green << 8 | blue;
+}
+
+} // namespace
+
+std::string encodeTwoColourPng(std::int32_t width, std::int32_t height, const std::array<std::int32_t, 2> &palette,
+                               std::span<const std::uint8_t> index)
+{
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767
+        || index.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        throw Failure({}, "no PNG of " + std::to_string(width) + " x " + std::to_string(height)
+                              + " pixels can be made from " + std::to_string(index.size()) + " dots");
+
+    // One bit a pixel, the leftmost in the high bit, rows padded to a byte.
+    const auto columns = static_cast<std::size_t>(width);
+    const std::size_t rowBytes = (columns + 7) / 8;
+    std::vector<BYTE> pixels(rowBytes * static_cast<std::size_t>(height));
+    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
+        for (std::size_t x = 0; x < columns; ++x)
+            if (index[y * columns + x] != 0)
+                pixels[y * rowBytes + x / 8] = static_cast<BYTE>(pixels[y * rowBytes + x / 8] | (0x80 >> (x % 8)));
+
+    IWICImagingFactory &factory = windows::imagingFactory({});
+    ComPtr<IStream> stream;
+    check(::CreateStreamOnHGlobal(nullptr, TRUE, stream.put()));
+    ComPtr<IWICBitmapEncoder> encoder;
+    check(factory.CreateEncoder(GUID_ContainerFormatPng, nullptr, encoder.put()));
+    check(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache));
+    ComPtr<IWICBitmapFrameEncode> frame;
+    check(encoder->CreateNewFrame(frame.put(), nullptr));
+    check(frame->Initialize(nullptr));
+    check(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height)));
+    WICPixelFormatGUID format = GUID_WICPixelFormat1bppIndexed;
+    check(frame->SetPixelFormat(&format));
+    if (format != GUID_WICPixelFormat1bppIndexed)
+        encoderFailed(WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT);
+    ComPtr<IWICPalette> colours;
+    check(factory.CreatePalette(colours.put()));
+    WICColor entries[2] = {wicColor(palette[0]), wicColor(palette[1])};
+    check(colours->InitializeCustom(entries, 2));
+    check(frame->SetPalette(colours.get()));
+    check(frame->WritePixels(static_cast<UINT>(height), static_cast<UINT>(rowBytes),
+                             static_cast<UINT>(pixels.size()), pixels.data()));
+    check(frame->Commit());
+    check(encoder->Commit());
+
+    STATSTG status {};
+    check(stream->Stat(&status, STATFLAG_NONAME));
+    std::string out(static_cast<std::size_t>(status.cbSize.QuadPart), '\0');
+    check(stream->Seek(LARGE_INTEGER {}, STREAM_SEEK_SET, nullptr));
+    ULONG read = 0;
+    check(stream->Read(out.data(), static_cast<ULONG>(out.size()), &read));
+    out.resize(read);
+    return out;
+}
+
+} // namespace quellbit
