@@ -7,6 +7,8 @@ SHELL := /bin/bash
 # make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
 # make cli      - only the command line and its tests, without Qt (a build server)
 # make test-cli - the same, then its tests
+# make windows  - quellbit-cli.exe cross-built with MinGW-w64, packed as quellbit-cli-VERSION-win64.zip
+# make test-windows - its Windows tests under Wine, and its data files against the Linux build's
 # make deps     - install the Debian packages every target needs, now
 #
 # Each build folder belongs to a CMake preset of the same purpose
@@ -18,6 +20,8 @@ PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev 
             dpkg-dev file help2man scdoc netpbm imagemagick
 # What the command line alone needs: a compiler, CMake and libpng.
 CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+# What the Windows build and its tests under Wine need.
+WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev wine64 zip
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
 
@@ -25,13 +29,14 @@ BUILD       := build
 CLI_BUILD   := build-cli
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
+WINDOWS_BUILD := build-windows
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
 FUZZERS := header intake datafile prepare
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 
-.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli clean
+.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli windows test-windows clean
 
 all: build
 
@@ -54,13 +59,16 @@ $(STAMPS)/deps: Makefile
 $(STAMPS)/cli-deps: Makefile
 	@$(call install,$(CLI_PACKAGES))
 	@mkdir -p $(@D) && touch $@
+$(STAMPS)/windows-deps: Makefile
+	@$(call install,$(WINDOWS_PACKAGES))
+	@mkdir -p $(@D) && touch $@
 $(STAMPS)/check-deps: Makefile
 	@$(call install,$(CHECK_PACKAGES))
 	@mkdir -p $(@D) && touch $@
 
 deps:
-	@$(call install,$(PACKAGES) $(CHECK_PACKAGES))
-	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps
+	@$(call install,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES))
+	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps $(STAMPS)/windows-deps
 
 $(BUILD)/build.ninja: | $(STAMPS)/deps
 	cmake --preset dev
@@ -88,6 +96,19 @@ cli: $(STAMPS)/cli-deps
 
 test-cli: cli
 	ctest --preset cli
+
+# One executable on Windows' own DLLs alone: anything else it imports fails
+# the build.
+windows: $(STAMPS)/windows-deps
+	cmake --preset windows
+	cmake --build --preset windows
+	@echo "== DLLs quellbit-cli.exe imports"; x86_64-w64-mingw32-objdump -p $(WINDOWS_BUILD)/bin/quellbit-cli.exe | grep 'DLL Name'; \
+	  ! x86_64-w64-mingw32-objdump -p $(WINDOWS_BUILD)/bin/quellbit-cli.exe | grep 'DLL Name' | \
+	    grep -v -i -E 'DLL Name: (kernel32|msvcrt|ole32|oleaut32|user32|advapi32|windowscodecs|shell32)\.dll'
+	@ls -l $(WINDOWS_BUILD)/quellbit-cli-*-win64.zip
+
+test-windows: windows cli
+	tests/windows/run-under-wine.sh $(WINDOWS_BUILD) $(CLI_BUILD)/bin/quellbit-cli
 
 bench: $(STAMPS)/deps
 	cmake --preset bench
@@ -127,4 +148,4 @@ fuzz: $(STAMPS)/deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

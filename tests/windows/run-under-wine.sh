@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# make test-windows: the Windows build's tests under Wine, then the real
+# bitmaps converted by quellbit-cli.exe and by the Linux build, compared byte
+# for byte, then (information) 1,000 pictures in one call by each.
+#
+#   tests/windows/run-under-wine.sh WINDOWS_BUILD LINUX_CLI
+#
+# Wine runs in a throwaway prefix, its server kept up across the many short
+# runs and stopped at the end, in a UTF-8 locale (Wine hands a program
+# non-ASCII arguments as "?" otherwise).
+set -euo pipefail
+build=$(realpath "$1")
+linux_cli=$(realpath "$2")
+source=$(cd "$(dirname "$0")/../.." && pwd)
+exe=$build/bin/quellbit-cli.exe
+
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
+work=$(mktemp -d /tmp/quellbit-wine.XXXXXX)
+export WINEPREFIX=$work/prefix WINEDEBUG=-all LC_ALL=C.UTF-8 WINEDLLOVERRIDES="mscoree,mshtml="
+trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
+"$wine" cmd /c exit 0 >/dev/null 2>&1 || true # the prefix is made here, once
+"$wineserver" -p || true # stays up until the end, not seconds after each run
+
+echo "== the Windows rows (test_windows.exe under Wine)"
+ctest --test-dir "$build" --output-on-failure
+
+echo "== the real bitmaps, converted by quellbit-cli.exe and by the Linux build"
+mkdir -p "$work/linux" "$work/windows"
+cd "$source/tests/data"
+failed=0
+for picture in *.bmp; do
+    for mode in normal inverse; do
+        flag=(); [ $mode = inverse ] && flag=(--inverse)
+        set +e
+        "$linux_cli" convert "${flag[@]}" -o "$work/linux/$picture.$mode.txt" "$picture" >/dev/null 2>"$work/linux/$picture.$mode.err"
+        linux_status=$?
+        "$wine" "$exe" convert "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$mode.txt" "$picture" >/dev/null 2>"$work/windows/$picture.$mode.err"
+        windows_status=$?
+        "$linux_cli" info "$picture" >"$work/linux/$picture.info"
+        "$wine" "$exe" info "$picture" >"$work/windows/$picture.info"
+        set -e
+        if [ $linux_status -ne $windows_status ]; then
+            echo "FAILED $picture ($mode): exit $windows_status on Windows, $linux_status on Linux"; failed=1
+        elif [ $linux_status -eq 0 ] && ! cmp "$work/linux/$picture.$mode.txt" "$work/windows/$picture.$mode.txt"; then
+            echo "FAILED $picture ($mode): the data files differ"; failed=1
+        elif ! cmp -s "$work/linux/$picture.info" "$work/windows/$picture.info"; then
+            echo "FAILED $picture: info says otherwise"; diff "$work/linux/$picture.info" "$work/windows/$picture.info" || true; failed=1
+        else
+            echo "same  $picture ($mode): exit $linux_status$([ $linux_status -eq 0 ] && echo ", $(wc -c <"$work/linux/$picture.$mode.txt") bytes")"
+        fi
+    done
+done
+[ $failed -eq 0 ] || exit 1
+
+echo "== 1,000 pictures in one call (information)"
+mkdir -p "$work/batch"
+for i in $(seq -w 1 1000); do cp "$source/samples/logo.bmp" "$work/batch/p$i.bmp"; done
+cd "$work/batch"
+seconds() { local start=$(date +%s%N); "$@" >/dev/null; echo $(( ($(date +%s%N) - start) / 1000000 )); }
+linux_ms=$(seconds "$linux_cli" convert p*.bmp)
+rm -f lcd_*.txt
+windows_ms=$(seconds "$wine" "$exe" convert p*.bmp)
+[ "$(ls lcd_*.txt | wc -l)" -eq 1000 ]
+echo "Linux build: $linux_ms ms; quellbit-cli.exe under Wine: $windows_ms ms (Wine's start included)"
+echo "== quellbit-cli.exe: $(stat -c %s "$exe") bytes"
