@@ -1,5 +1,5 @@
 // Windows: PNG through Windows' own imaging component, every colour type
-// and depth, as 8-bit RGBA.
+// and depth, as RGBA.
 
 #include "prepare/decoders.h"
 
@@ -34,19 +34,31 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     check(frame->GetSize(&width, &height));
     checkPictureSize(width, height, name);
 
-    // Every format to 8-bit RGBA, not premultiplied; 16-bit samples are
-    // rounded to 8 bits.
+    // Every format to 16-bit RGBA, not premultiplied, then each sample
+    // rounded to 8 bits as the Linux build does: the same picture gives the
+    // same bitmap on both systems, dithered too. Where the component cannot
+    // make 16-bit RGBA of a format (Wine's, from 16-bit grey and alpha), it
+    // makes 8-bit RGBA its own way.
     ComPtr<IWICFormatConverter> converter;
     check(factory.CreateFormatConverter(converter.put()));
-    check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppRGBA, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                WICBitmapPaletteTypeCustom));
+    const bool deep = SUCCEEDED(converter->Initialize(frame.get(), GUID_WICPixelFormat64bppRGBA,
+                                                      WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom));
+    if (!deep)
+        check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppRGBA, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                    WICBitmapPaletteTypeCustom));
     rows.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-    std::vector<BYTE> row(static_cast<std::size_t>(width) * 4);
+    std::vector<std::uint16_t> wide(static_cast<std::size_t>(width) * 4);
+    std::vector<std::uint8_t> row(wide.size());
+    const auto rowBytes = static_cast<UINT>(deep ? wide.size() * sizeof wide[0] : row.size());
     for (UINT y = 0; y < height; ++y) {
         if (!rows.wants(static_cast<std::int32_t>(y)))
             continue;
         const WICRect line {0, static_cast<INT>(y), static_cast<INT>(width), 1};
-        check(converter->CopyPixels(&line, static_cast<UINT>(row.size()), static_cast<UINT>(row.size()), row.data()));
+        check(converter->CopyPixels(&line, rowBytes, rowBytes,
+                                    deep ? reinterpret_cast<BYTE *>(wide.data()) : row.data()));
+        if (deep)
+            for (std::size_t i = 0; i < wide.size(); ++i)
+                row[i] = static_cast<std::uint8_t>((wide[i] * 255u + 32767u) / 65535u);
         rows.row(static_cast<std::int32_t>(y), Samples::Rgba, row);
     }
 }
