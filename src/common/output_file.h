@@ -16,8 +16,14 @@
 //
 // The data is not forced to the disk: a data file can always be written
 // again from its picture.
+//
+// On Windows (windows/output_file.cpp) the temporary file is flushed to the
+// disk (FlushFileBuffers) and put in place with ReplaceFileW, which keeps
+// the old file's attributes and security descriptor; a read-only target is
+// refused ("the file is read-only"); a device (NUL, CON) or a pipe is
+// written in place; a symbolic link is replaced as the link.
 
-#include "convert/scan.h"
+#include "common/sinks.h"
 
 #include <cstdio>
 #include <string>
