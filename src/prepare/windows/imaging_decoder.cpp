@@ -1,10 +1,8 @@
-// Windows: PNG through Windows' own imaging component, every colour type
-// and depth, as RGBA.
-
-#include "prepare/decoders.h"
+#include "prepare/windows/imaging_decoder.h"
 
 #include "common/failure.h"
 #include "common/windows/imaging_factory.h"
+#include "prepare/decoders.h"
 
 #include <vector>
 
@@ -12,20 +10,27 @@ namespace quellbit {
 
 using windows::ComPtr;
 
+// PNG of every colour type and depth, interlaced or not.
 void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
+{
+    decodeThroughImaging(bytes, name, rows, GUID_ContainerFormatPng, "PNG");
+}
+
+void decodeThroughImaging(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows,
+                          const GUID &container, const std::string &kind)
 {
     const auto check = [&](HRESULT result) {
         if (FAILED(result))
-            throw Failure(name, "the PNG data cannot be read: " + windows::comReason(result));
+            throw Failure(name, "the " + kind + " data cannot be read: " + windows::comReason(result));
     };
     if (bytes.size() > 0xFFFFFFFFu)
-        throw Failure(name, "the PNG data cannot be read: the file is too long");
+        throw Failure(name, "the " + kind + " data cannot be read: the file is too long");
     IWICImagingFactory &factory = windows::imagingFactory(name);
     ComPtr<IWICStream> stream;
     check(factory.CreateStream(stream.put()));
     check(stream->InitializeFromMemory(const_cast<BYTE *>(bytes.data()), static_cast<DWORD>(bytes.size())));
     ComPtr<IWICBitmapDecoder> decoder;
-    check(factory.CreateDecoder(GUID_ContainerFormatPng, nullptr, decoder.put()));
+    check(factory.CreateDecoder(container, nullptr, decoder.put()));
     check(decoder->Initialize(stream.get(), WICDecodeMetadataCacheOnDemand));
     ComPtr<IWICBitmapFrameDecode> frame;
     check(decoder->GetFrame(0, frame.put()));
