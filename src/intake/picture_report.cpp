@@ -76,7 +76,7 @@ std::string headerLines(const BitmapHeaders &h)
                     : ""));
     text += line("planes", number(info.biPlanes) + " (not judged)");
     text
-        += line("compression", number(info.biCompression) + " (" + compressionName(info.biCompression) + ")");
+        += line("compression", number(info.biCompression) + " (" + compressionName(info.biCompression, info.biSize) + ")");
     return text;
 }
 
