@@ -1,6 +1,7 @@
 #include "prepare/prepare.h"
 
 #include "common/failure.h"
+#include "common/shown_name.h"
 #include "intake/bitmap_encoder.h"
 #include "intake/bitmap_header.h"
 #include "prepare/decoders.h"
@@ -162,7 +163,7 @@ std::string prepareSuggestion(std::span<const std::uint8_t> bytes, const std::st
     } catch (const Failure &) {
         return {};
     }
-    return "make a copy:    " + prepareCommand(picturePath) + "  (writes " + preparedPath(picturePath)
+    return "make a copy:    " + prepareCommand(picturePath) + "  (writes " + shownName(preparedPath(picturePath))
         + ", 240 x 128 at 1 bit)\n";
 }
 
