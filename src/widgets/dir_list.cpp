@@ -71,7 +71,7 @@ void DirList::setPathBytes(const std::string &path)
     fill(clean, subfolders);
     if (clean != path_) {
         path_ = clean;
-        emit pathChanged(path());
+        emit pathChanged(this->path());
     }
 }
 
