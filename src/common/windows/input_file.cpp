@@ -87,7 +87,9 @@ std::size_t InputFile::read(std::span<char> buffer)
     const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
     DWORD got = 0;
     const DWORD ask = want > 0x40000000 ? 0x40000000 : static_cast<DWORD>(want);
-    if (!::ReadFile(handleOf(fd_), buffer.data(), ask, &got, nullptr) && ::GetLastError() != ERROR_HANDLE_EOF)
+    // The end of a pipe shows as a broken pipe.
+    if (!::ReadFile(handleOf(fd_), buffer.data(), ask, &got, nullptr) && ::GetLastError() != ERROR_HANDLE_EOF
+        && ::GetLastError() != ERROR_BROKEN_PIPE)
         throw Failure(path_, "cannot be read: " + systemReason(::GetLastError()));
     readSoFar_ += got;
     if (readSoFar_ > limit_)
