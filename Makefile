@@ -15,9 +15,10 @@ SHELL := /bin/bash
 
 PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file help2man scdoc netpbm imagemagick
-# What the command line alone needs: a compiler, CMake and libpng.
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+            dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
+# What the command line alone needs: a compiler, CMake and libpng (and doctest
+# for its tests).
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
 
