@@ -29,7 +29,7 @@ void Form1::Dir1_Change()
 
 void Form1::computeOutFilePath()
 {
-    OutFilePath = QString::fromStdString(dataFilePath(AcceptedFolder.toStdString(), AcceptedName.toStdString(), '/'));
+    OutFilePath = QString::fromStdString(dataFilePathFor((AcceptedFolder + QLatin1Char('/') + AcceptedName).toStdString()));
 }
 
 void Form1::Ready_Convert()

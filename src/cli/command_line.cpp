@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "common/output_file.h"
+#include "common/version.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -101,7 +102,7 @@ std::string programHelp()
 
 std::string versionText()
 {
-    return std::string(kProgram) + " " + QUELLBIT_VERSION + "\n";
+    return std::string(kProgram) + " " + std::string(programVersion()) + "\n";
 }
 
 } // namespace
