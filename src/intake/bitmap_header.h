@@ -18,8 +18,9 @@ inline constexpr std::int16_t kPictureBitCount = 1;
 inline constexpr std::size_t kFileHeaderSize = 14;
 inline constexpr std::size_t kInfoHeaderSize = 40;
 
-// The first 14 bytes of the file. Nothing in the program reads these fields;
-// they are kept because the header read fills them.
+// The first 14 bytes of the file. The decoder takes the start of the pixel
+// data from bfOffBits and the info report shows bfType; bfSize and the
+// reserved fields are read but play no part.
 struct BITMAPFILEHEADER {
     std::uint16_t bfType = 0;
     std::uint32_t bfSize = 0;

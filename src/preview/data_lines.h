@@ -36,6 +36,7 @@ public:
     // The number of the line next() gave last, counting from 1 (empty lines
     // count).
     long long number() const { return number_; }
+    const std::string &name() const { return name_; }
 
 private:
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);

@@ -85,9 +85,9 @@ TEST_CASE("scan")
 {
     PixelRaster raster(240, 128, kOff);
     for (int x : {0, 15, 16, 17, 18, 19, 20, 21, 22, 23, 32, 33, 34, 35, 44, 45, 46, 47, 50, 51, 52, 53, 56, 58, 61, 63})
-        raster.set(x, 0, kOn);
-    raster.set(239, 127, kOn);
-    raster.set(100, 5, 0x123456);
+        raster.writableRow(0)[x] = kOn;
+    raster.writableRow(127)[239] = kOn;
+    raster.writableRow(5)[100] = 0x123456;
     const std::string last = "        DB 00H,00H,00H,00H,00H,00H,00H,80H;\r\n";
     CHECK_EQ(convertToText(raster, kOn),
              "        DB 01H,80H,FFH,00H,0FH,F0H,3CH,A5H;\r\n" + repeated(kAllClear, 478) + last);
