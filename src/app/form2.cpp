@@ -89,7 +89,7 @@ void Form2::Load_Preview()
     PlotRow = 0;
     if (OutFilePath.isEmpty())
         throw Failure("(no data file)", "no picture has been converted yet, so there is nothing to show");
-    readBitStrings(QFile::encodeName(OutFilePath).toStdString(), [this](std::string_view bits) { Plot_Bits(bits); });
+    readBitStrings(OutFilePathBytes, [this](std::string_view bits) { Plot_Bits(bits); });
 }
 
 void Form2::Plot_Bits(std::string_view bits)

@@ -162,9 +162,7 @@ void readBitStrings(DataLines &lines, const std::function<void(std::string_view 
     while (lines.next(line, end)) {
         if (line.empty())
             continue;
-        if (line.size() < kShortestDataLine)
-            throw Failure(lines.name(), "line " + thousands(lines.number()) + " has " + std::to_string(line.size())
-                                            + " characters, too few for a data line (at least 13)");
+        lines.checkDecodable(line);
         decodeLineInto(line, bits);
         plot(bits);
     }
