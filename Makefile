@@ -17,9 +17,10 @@ SHELL := /bin/bash
 
 PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file help2man scdoc netpbm imagemagick
-# What the command line alone needs: a compiler, CMake and libpng.
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+            dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
+# What the command line alone needs: a compiler, CMake and libpng (and doctest
+# for its tests).
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
 # What the Windows build and its tests under Wine need.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev wine64 zip
 # What the package check runs.

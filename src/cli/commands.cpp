@@ -24,28 +24,15 @@ namespace quellbit::cli {
 
 namespace {
 
-// The limits in the words of the window's rejection message.
-constexpr char kLimits[]
-    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
-
 bool sameFile(const std::string &a, const std::string &b)
 {
     const std::optional<FileId> first = fileId(a);
     return first && first == fileId(b);
 }
 
-// The picture's folder as given ("." when the path names none), "/", and
-// the data file name: "pics/logo.bmp" gives "pics/lcd_logo.txt".
 std::string defaultDataPath(const std::string &picture)
 {
-    const std::optional<std::size_t> start = lastPartStart(picture);
-    if (!start)
-        return dataFilePath(".", picture, pathSeparator());
-    // "C:LOGO.BMP" (a drive's current folder) gives "C:lcd_LOGO.txt".
-    if (picture[*start - 1] == ':')
-        return picture.substr(0, *start) + dataFileName(std::string_view(picture).substr(*start));
-    return dataFilePath(std::string_view(picture).substr(0, *start - 1), std::string_view(picture).substr(*start),
-                        picture[*start - 1]);
+    return dataFilePathFor(picture);
 }
 
 // The data file's name with its extension replaced by the format's, or the
@@ -75,13 +62,13 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
         return picture;
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
     call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
-                + "\n  " + kLimits);
+                + "\n  " + limitsMessage());
     return std::nullopt;
 }
 
 std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
 {
-    return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
+    return quellbit::onColor(intake.headers.palette0, intake.headers.palette1, call.has("inverse"));
 }
 
 // The files one call writes (data files, prepared bitmaps), so that two
@@ -91,14 +78,14 @@ std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
 class OutputsOfCall {
 public:
     // The picture whose output `destination` already is, or nothing.
-    std::optional<std::string> owner(const Destination &destination)
+    std::optional<std::string> owner(const OutputDestination &destination)
     {
-        const auto found = places_.find(placeOf(destination.replaced));
+        const auto found = places_.find(placeOf(destination.file));
         return found == places_.end() ? std::nullopt : std::optional(found->second);
     }
-    void claim(const Destination &destination, const std::string &picture)
+    void claim(const OutputDestination &destination, const std::string &picture)
     {
-        places_.emplace(placeOf(destination.replaced), picture);
+        places_.emplace(placeOf(destination.file), picture);
     }
 
 private:
@@ -136,7 +123,7 @@ std::optional<int> pictureWords(Invocation &call)
 // file of ..."). `step` does one picture's work; false when any failed.
 bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::string &), const std::string &output,
                  const std::string &done,
-                 const std::function<void(const std::string &path, const std::string &target, const Destination &)> &step)
+                 const std::function<void(const std::string &path, const std::string &target, const OutputDestination &)> &step)
 {
     const std::vector<std::string> &pictures = call.operands();
     const std::string *given = call.value("output");
@@ -147,7 +134,7 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
         call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
             const std::string target = given ? *given : defaultOutput(path);
-            const Destination destination = destinationOf(target);
+            const OutputDestination destination = outputDestination(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
                 throw Failure(path, "not " + done + ": its " + output + " " + shownName(target) + " is also the " + output
                                         + " of " + shownName(*owner) + ", " + done + " before it in this call");
@@ -164,19 +151,19 @@ int convert(Invocation &call)
         return *wrong;
     bool rejected = false;
     const bool done = eachPicture(call, defaultDataPath, "data file", "converted",
-                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+                                  [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         const std::optional<Picture> picture = acceptedPicture(call, path);
         if (!picture) {
             rejected = true;
             return;
         }
         const Raster &raster = picture->intake.raster;
-        if (call.isStandardOutput(target, destination.file)) {
+        if (call.isStandardOutput(target, destination.existing)) {
             // All of it or nothing: held in memory first.
             call.print(convertToText(raster, onColor(call, picture->intake)));
             return;
         }
-        if (destination.file == picture->file)
+        if (destination.existing == picture->file)
             throw Failure(path, "not converted: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
@@ -331,16 +318,16 @@ int prepare(Invocation &call)
     const PrepareOptions &options = std::get<PrepareOptions>(parsed);
 
     const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
-                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+                                  [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         InputFile input(path);
         const std::vector<std::uint8_t> bytes = readWholeFile(input);
         const PreparedPicture prepared = preparePicture(bytes, path, options);
-        if (call.isStandardOutput(target, destination.file)) {
+        if (call.isStandardOutput(target, destination.existing)) {
             call.print(prepared.bitmap());
             call.report(describePreparation(shownName(path), prepared, options, "standard output"));
             return;
         }
-        if (destination.file == FileId {input.device(), input.inode()})
+        if (destination.existing == FileId {input.device(), input.inode()})
             throw Failure(path, "not prepared: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());

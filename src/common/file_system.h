@@ -5,6 +5,8 @@
 // ends, when two names are one. One implementation per system (posix/,
 // windows/), chosen by the build.
 
+#include "common/file_id.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -13,15 +15,8 @@
 
 namespace quellbit {
 
-// A file as the system knows it, whatever name it is reached by: device and
-// inode, or on Windows the volume's serial number and the file's index.
-struct FileId {
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
-    auto operator<=>(const FileId &) const = default;
-};
-
-// The file at `path`, links followed; nothing when there is none (or when it
+// The file at `path` (on Windows FileId holds the volume's serial number
+// and the file's index), links followed; nothing when there is none (or when it
 // is a device or pipe that has no identity of its own to compare).
 std::optional<FileId> fileId(const std::string &path);
 
@@ -48,13 +43,5 @@ std::string folderOf(std::string_view path);
 // where letter case counts, the name in capitals where it does not
 // (Windows), so that "lcd_x.txt" and "lcd_X.txt" are one file there.
 std::string nameKey(std::string_view name);
-
-// Where writing to `path` goes: the file it replaces (symbolic links
-// followed) and which file that is now, when it exists.
-struct Destination {
-    std::string replaced;
-    std::optional<FileId> file;
-};
-Destination destinationOf(const std::string &path);
 
 } // namespace quellbit

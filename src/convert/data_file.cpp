@@ -1,5 +1,7 @@
 #include "convert/data_file.h"
 
+#include "common/file_system.h"
+
 #include <algorithm>
 #include <cctype>
 
@@ -58,6 +60,19 @@ std::string dataFilePath(std::string_view folder, std::string_view pictureFileNa
     path += separator;
     path += dataFileName(pictureFileName);
     return path;
+}
+
+std::string dataFilePathFor(std::string_view picturePath)
+{
+    const std::optional<std::size_t> start = lastPartStart(picturePath);
+    if (!start)
+        return dataFilePath(".", picturePath, pathSeparator());
+    // The separator the path has (on Windows "\\" or "/"); "C:LOGO.BMP" (a
+    // drive's current folder) gives "C:lcd_LOGO.txt".
+    const char separator = picturePath[*start - 1];
+    if (separator == ':')
+        return std::string(picturePath.substr(0, *start)) + dataFileName(picturePath.substr(*start));
+    return dataFilePath(picturePath.substr(0, *start - 1), picturePath.substr(*start), separator);
 }
 
 } // namespace quellbit

@@ -1,7 +1,5 @@
 #include "common/file_system.h"
 
-#include "common/output_file.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,16 +49,6 @@ std::string folderOf(std::string_view path)
 std::string nameKey(std::string_view name)
 {
     return std::string(name);
-}
-
-Destination destinationOf(const std::string &path)
-{
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0)
-        return {path, std::nullopt};
-    if (!S_ISLNK(status.st_mode))
-        return {path, FileId {status.st_dev, status.st_ino}};
-    return {replacedFile(path), fileId(path)};
 }
 
 } // namespace quellbit

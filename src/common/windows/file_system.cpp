@@ -94,9 +94,4 @@ std::string nameKey(std::string_view name)
     return windows::toNarrow(wide);
 }
 
-Destination destinationOf(const std::string &path)
-{
-    return {path, fileId(path)};
-}
-
 } // namespace quellbit

@@ -3,6 +3,9 @@
 #include "common/failure.h"
 #include "common/windows/wide_names.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 namespace quellbit {
 
 using windows::systemReason;
@@ -22,9 +25,9 @@ std::string limitText(std::uint64_t limit)
     return text;
 }
 
-HANDLE handleOf(int fd)
+HANDLE handleOf(const Descriptor &fd)
 {
-    return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd));
+    return reinterpret_cast<HANDLE>(::_get_osfhandle(fd.get()));
 }
 
 } // namespace
@@ -69,14 +72,11 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
                 + limitText(limit_) + " is read");
     device_ = information.dwVolumeSerialNumber;
     inode_ = std::uint64_t {information.nFileIndexHigh} << 32 | information.nFileIndexLow;
-    // The handle, kept where the POSIX build keeps its descriptor.
-    fd_ = static_cast<int>(reinterpret_cast<std::intptr_t>(file.get()));
+    // The handle as a descriptor of the C library, which closes it.
+    fd_.reset(::_open_osfhandle(reinterpret_cast<std::intptr_t>(file.get()), _O_RDONLY | _O_BINARY));
+    if (!fd_)
+        throw Failure(path, "cannot be read: too many files are open");
     (void)file.release();
-}
-
-InputFile::~InputFile()
-{
-    ::CloseHandle(handleOf(fd_));
 }
 
 std::size_t InputFile::read(std::span<char> buffer)

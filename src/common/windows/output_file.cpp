@@ -1,6 +1,7 @@
 #include "common/output_file.h"
 
 #include "common/failure.h"
+#include "common/file_system.h"
 #include "common/windows/wide_names.h"
 
 #include <array>
@@ -79,11 +80,22 @@ bool missing(DWORD error)
 
 } // namespace
 
-std::string replacedFile(const std::string &path)
+OutputDestination outputDestination(const std::string &path)
 {
     // A symbolic link on Windows is replaced as the link, as the system's
-    // own replace does.
-    return path;
+    // own replace does; a device or a pipe shows by its full path.
+    OutputDestination destination;
+    destination.file = path;
+    const std::wstring target = windows::fullPath(path);
+    if (windows::isDevicePath(target)) {
+        destination.kind = OutputDestination::Kind::InPlace;
+        return destination;
+    }
+    destination.existing = fileId(path);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        destination.kind = OutputDestination::Kind::Folder;
+    return destination;
 }
 
 OutputFile::OutputFile(std::string path) : path_(std::move(path))
