@@ -3,7 +3,10 @@ SHELL := /bin/bash
 # make test     - install what is missing, build, run the whole suite (windows under Xvfb)
 # make test-sanitize - the same suite built with AddressSanitizer and UBSan
 # make bench    - the measurements (Google Benchmark)
-# make package  - the Debian packages quellbit-cli and quellbit, checked after they are built
+# make package  - the Debian packages quellbit-cli and quellbit, built with Debian's hardening
+#                 flags and checked after they are built
+# make release  - both programs as a user builds them (Release, warnings not errors), and
+#                 the command line alone the same way with its tests
 # make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
 # make cli      - only the command line and its tests, without Qt (a build server)
 # make test-cli - the same, then its tests
@@ -20,19 +23,20 @@ PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev 
 # for its tests).
 CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
 # What the package check runs.
-CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
+CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db devscripts
 
 BUILD       := build
 CLI_BUILD   := build-cli
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
+PACKAGE_BUILD := build-package
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
 FUZZERS := header intake datafile prepare
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 
-.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli clean
+.PHONY: all deps build run test test-sanitize bench fuzz package release screenshots cli test-cli clean
 
 all: build
 
@@ -105,10 +109,25 @@ screenshots: build
 	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
 
-package: build $(STAMPS)/check-deps
-	rm -rf $(BUILD)/package
-	cd $(BUILD) && cpack
-	packaging/check-package.sh $(BUILD)/bin/quellbit-cli $(BUILD)/package/*.deb
+# The packages are built in a folder of their own with the flags Debian builds
+# its packages with (dpkg-buildflags, every hardening feature on: stack
+# protector, fortified functions, read-only relocations, immediate binding,
+# position-independent executables); CMake reads CPPFLAGS nowhere, so they
+# go in front of CXXFLAGS.
+package: $(STAMPS)/deps $(STAMPS)/check-deps
+	rm -rf $(PACKAGE_BUILD)
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+	  CXXFLAGS="$$CPPFLAGS $$CXXFLAGS" CFLAGS="$$CPPFLAGS $$CFLAGS" cmake --preset package
+	cmake --build --preset package
+	cd $(PACKAGE_BUILD) && cpack
+	packaging/check-package.sh $(PACKAGE_BUILD)/bin/quellbit-cli $(PACKAGE_BUILD)/package/*.deb
+
+release: $(STAMPS)/deps
+	cmake --preset release
+	cmake --build --preset release
+	cmake --preset release-cli
+	cmake --build --preset release-cli
+	ctest --preset release-cli
 
 # Each fuzzer starts from the shipped pictures and data files and from every
 # earlier finding in tests/data/fuzz/; what it learns stays in
@@ -129,4 +148,4 @@ fuzz: $(STAMPS)/deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) build-release build-release-cli

@@ -4,6 +4,7 @@
 #  - each package holds its files, and no file is in both;
 #  - quellbit-cli needs no desktop library (Qt, X11, GL, ICU), neither in its
 #    Depends nor when it runs; the same test must find them in quellbit;
+#  - both programs have the hardening features of dpkg-buildflags (hardening-check);
 #  - the manual pages show without warnings, and quellbit-cli's has a part
 #    for every command the program has;
 #  - the desktop entry and the AppStream metainfo validate without a remark;
@@ -32,7 +33,7 @@ fail() {
 ok() { echo "package check: ok: $*"; }
 
 for need in lintian:lintian man:man-db desktop-file-validate:desktop-file-utils \
-            appstreamcli:appstream dpkg-deb:dpkg; do
+            appstreamcli:appstream dpkg-deb:dpkg hardening-check:devscripts; do
     command -v "${need%%:*}" >/dev/null || { echo "package check: needs ${need%%:*} (Debian package ${need#*:})" >&2; exit 2; }
 done
 completion_lib=/usr/share/bash-completion/bash_completion
@@ -106,6 +107,22 @@ if [ -z "$found" ]; then
 else
     fail "quellbit-cli needs desktop libraries: $found"
 fi
+# Each program built with the hardening features of Debian's own flags
+# (dpkg-buildflags): position-independent, stack protector, fortified
+# functions, read-only relocations, immediate binding. Control-flow
+# protection is no flag of Debian 12's and is not asked for. The window makes
+# no C library call whose buffer size the compiler knows (its reads, copies
+# and links go through sizes known only at run time), so it has no fortified
+# function to show; the command line, built with the same flags, shows them.
+for program in "$root"/usr/bin/*; do
+    options=(--nocfprotection)
+    [ "$(basename "$program")" = quellbit ] && options+=(--nofortify)
+    if verdict=$(hardening-check "${options[@]}" "$program" 2>&1); then
+        ok "$(basename "$program") is hardened ($(grep -c ': yes' <<<"$verdict") features: $(grep ': yes' <<<"$verdict" | sed 's/^ *//; s/: yes.*//' | paste -sd, -))"
+    else
+        fail "$(basename "$program") is not hardened: $(grep -v ': yes' <<<"$verdict" | tr '\n' ' ')"
+    fi
+done
 # The same test on the window, which must need them, shows that it sees them.
 if [ -n "$gui_deb" ]; then
     gui_depends=$(desktop_depends "$gui_deb")

@@ -7,7 +7,6 @@
 #include "preview/plot.h"
 #include "widgets/twips.h"
 
-#include <QFile>
 
 #include <exception>
 
