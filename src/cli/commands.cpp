@@ -289,6 +289,9 @@ std::optional<std::pair<std::int32_t, std::int32_t>> cropCorner(std::string_view
     return std::pair {x, y};
 }
 
+// The highest frame prepare is asked for: each frame before it is decoded.
+constexpr int kMostFrames = 65535;
+
 // The options of prepare, every value checked; a usage error's words when
 // they are off.
 std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
@@ -334,6 +337,12 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
             return "--dither takes floyd-steinberg, atkinson or bayer, not \"" + *dither + "\"";
     }
     options.invert = call.has("invert");
+    if (const std::string *frame = call.value("frame")) {
+        const auto [end, error] = std::from_chars(frame->data(), frame->data() + frame->size(), options.frame);
+        if (frame->empty() || error != std::errc() || end != frame->data() + frame->size() || options.frame < 1
+            || options.frame > kMostFrames)
+            return "--frame takes a whole number from 1 to 65535, not \"" + *frame + "\"";
+    }
     return options;
 }
 
@@ -435,9 +444,10 @@ const std::vector<Command> &commands()
          info},
         {"prepare", "[options] PICTURE...",
          "Make any picture a 240 x 128 one-bit BMP that convert accepts.",
-         "Each PICTURE, a PNG, BMP, PBM, PGM or PPM of any size and colour depth, becomes\n"
-         "a 240 x 128 BMP with 1 bit per pixel that convert and the window accept, its\n"
-         "black dots the 1 bits of a Normal conversion. It is written beside the\n"
+         "Each PICTURE, a PNG, JPEG, GIF, WebP, BMP, PBM, PGM or PPM of any size and\n"
+         "colour depth, becomes a 240 x 128 BMP with 1 bit per pixel that convert and\n"
+         "the window accept, its black dots the 1 bits of a Normal conversion. A JPEG is\n"
+         "turned as its EXIF orientation says; of an animation, the first frame is read. It is written beside the\n"
          "picture, its name with \"-lcd.bmp\" for its extension (\"pics/photo.png\" gives\n"
          "\"pics/photo-lcd.bmp\"), and a line on standard error tells what was done:\n"
          "  photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black\n"
@@ -458,6 +468,7 @@ const std::vector<Command> &commands()
           {"threshold", 0, "N", "Black where the light, as the picture stores it, is below N percent (1 to 100; 50 by default)."},
           {"dither", 0, "D", "Dither in linear light instead: floyd-steinberg, atkinson or bayer."},
           {"invert", 0, nullptr, "Swap black and white within the picture; the margin stays white."},
+          {"frame", 0, "N", "Of an animated GIF or WebP, frame N as it is shown (1, the first, by default)."},
           {"output", 'o', "OUT", "Write the bitmap to OUT (\"-\": standard output); one picture only."}},
          prepare},
     };

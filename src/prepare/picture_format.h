@@ -8,7 +8,7 @@
 
 namespace quellbit {
 
-enum class PictureFormat { Png, Bitmap, Netpbm, Other };
+enum class PictureFormat { Png, Bitmap, Netpbm, Jpeg, Gif, Webp, Other };
 
 struct FormatGuess {
     PictureFormat format = PictureFormat::Other;

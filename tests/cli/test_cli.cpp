@@ -177,7 +177,7 @@ TEST_CASE(commands)
              {"prepare: beside the picture, what was done on standard error", {"prepare", "wide.bmp"}, 0,
               "wide.bmp 320 x 128 -> fit 240 x 96, threshold 50 %, ", "wide-lcd.bmp"},
              {"prepare: a file of another kind", {"prepare", "good.bmp", "marks.txt"}, 3,
-              "marks.txt: an LCD data file; prepare reads PNG, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
+              "marks.txt: an LCD data file; prepare reads PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
              {"prepare onto the picture itself", {"prepare", "-o", "good.bmp", "good.bmp"}, 3,
               "good.bmp: not prepared: good.bmp is the picture itself"},
              {"prepare: a value out of range", {"prepare", "--threshold", "0", "good.bmp"}, 2,

@@ -8,6 +8,7 @@
 #include "support/bmp_writer.h"
 #include "support/check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -105,6 +106,15 @@ Bytes patternPixels24(std::initializer_list<int> rowOrder)
     return patternPixels(rowOrder, {40, 30, 20}, {210, 220, 230});
 }
 
+// `bytes` with `values` from byte `at` on.
+Bytes patched(Bytes bytes, std::size_t at, std::initializer_list<std::uint8_t> values)
+{
+    std::copy(values.begin(), values.end(), bytes.begin() + std::ptrdiff_t(at));
+    return bytes;
+}
+
+const Bytes kSof {0xFF, 0xC0}; // a baseline JPEG's frame header
+
 PreparedPicture prepare(
     const Bytes &bytes, const PrepareOptions &options = {}, const std::string &name = "picture")
 {
@@ -121,7 +131,7 @@ TEST_CASE(everyInputKindFromCommonToolsGivesThePattern)
     for (const auto &entry : std::filesystem::directory_iterator(QUELLBIT_TEST_DATA "/prepare"))
         if (entry.path().extension() != ".md" && entry.path().extension() != ".sh")
             names.insert(entry.path().filename().string());
-    REQUIRE_EQ(names.size(), std::size_t {42});
+    REQUIRE_EQ(names.size(), std::size_t {57});
     for (const std::string &name : names) {
         ROW(name);
         const Bytes bytes = readFixture(name);
@@ -369,9 +379,19 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
         Bytes bytes;
         std::string expected; // after "odd.pic: "
     };
+    const Bytes jpeg = readFixture("jpeg-grey.jpg");
+    const std::size_t sofAt = std::size_t(std::search(jpeg.begin(), jpeg.end(), kSof.begin(), kSof.end()) - jpeg.begin());
     const std::vector<Row> rows {
-        {"an empty file", {}, "an empty file; prepare reads PNG, BMP, PBM, PGM and PPM pictures"},
-        {"JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F'}, "a JPEG picture; prepare reads"},
+        {"an empty file", {}, "an empty file; prepare reads PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures"},
+        {"TIFF", {'I', 'I', '*', 0, 8, 0, 0, 0}, "a TIFF picture; prepare reads"},
+        {"JPEG cut short", Bytes(jpeg.begin(), jpeg.end() - 40),
+            "the JPEG data cannot be read: the file ends inside the picture data"},
+        // The sides of the frame header (after FF C0, its length and precision)
+        // and of the GIF's screen (bytes 6 to 9) claim 65,000 x 65,000.
+        {"a JPEG claiming a huge size", patched(jpeg, sofAt + 5, {0xFD, 0xE8, 0xFD, 0xE8}),
+            "a picture of 65000 x 65000 pixels is more than prepare takes"},
+        {"a GIF claiming a huge size", patched(readFixture("gif-palette.gif"), 6, {0xE8, 0xFD, 0xE8, 0xFD}),
+            "a picture of 65000 x 65000 pixels is more than prepare takes"},
         {"text", bytesOf("hello, world\n"), "a text file; prepare reads"},
         {"unknown", {0x00, 0x9C, 0x13, 0x37, 0x42}, "an unknown kind of file (it begins with 00 9C 13 37)"},
         {"PNG cut short", Bytes(png.begin(), png.begin() + 60),
