@@ -38,6 +38,8 @@ bool sameFile(const std::string &a, const std::string &b)
 // the data file name: "pics/logo.bmp" gives "pics/lcd_logo.txt".
 std::string defaultDataPath(const std::string &picture)
 {
+    if (picture == kStandardInputName)
+        return "-"; // no name to go by: standard output
     const std::size_t slash = picture.rfind('/');
     if (slash == std::string::npos)
         return dataFilePath(".", picture);
@@ -67,12 +69,12 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
 {
     InputFile file(path);
     const std::vector<std::uint8_t> bytes = readWholeFile(file);
-    Picture picture {takePicture(bytes, path),
+    Picture picture {takePicture(bytes, file.path()),
                      {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
-    call.report(path + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+    call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
                 + "\n  " + kLimits);
     return std::nullopt;
 }
@@ -132,6 +134,15 @@ private:
     std::map<Place, std::string> places_;
 };
 
+// Standard input can be read once a call: "-" more than once is a usage
+// error. Its exit status, or nothing.
+std::optional<int> standardInputOnce(Invocation &call, const std::vector<std::string> &files)
+{
+    if (std::count(files.begin(), files.end(), std::string(kStandardInputName)) > 1)
+        return call.usageError("standard input (\"-\") can be read once only");
+    return std::nullopt;
+}
+
 // The words convert and prepare share: at least one picture, and -o only
 // with one picture and a name. A usage error's exit status, or nothing.
 std::optional<int> pictureWords(Invocation &call)
@@ -143,7 +154,7 @@ std::optional<int> pictureWords(Invocation &call)
         return call.usageError("-o takes exactly one picture");
     if (output && output->empty())
         return call.usageError("-o needs a file name");
-    return std::nullopt;
+    return standardInputOnce(call, call.operands());
 }
 
 // One picture after another, as convert and prepare go: each with its
@@ -165,8 +176,8 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
             const std::string target = given ? *given : defaultOutput(path);
             const Destination destination = destinationOf(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
-                throw Failure(path, "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
-                                        + *owner + ", " + done + " before it in this call");
+                throw Failure(shownName(path), "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
+                                        + shownName(*owner) + ", " + done + " before it in this call");
             outputs.claim(destination, path);
             step(path, target, destination);
         });
@@ -193,7 +204,7 @@ int convert(Invocation &call)
             return;
         }
         if (destination.file == picture->file)
-            throw Failure(path, "not converted: " + target + " is the picture itself");
+throw Failure(shownName(path), "not converted: " + target + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
         scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
@@ -220,7 +231,11 @@ int render(Invocation &call)
         return call.usageError("--format takes png or bmp, not \"" + *formatName + "\"");
     if (!format)
         format = output ? pictureFormatOf(*output).value_or(PictureFormat::Png) : PictureFormat::Png;
-    const std::string target = output ? *output : defaultPicturePath(dataPath, *format);
+    // With the data file on standard input there is no name to go by: the
+    // picture goes to standard output.
+    const std::string target = output ? *output
+        : dataPath == kStandardInputName ? std::string("-")
+                                         : defaultPicturePath(dataPath, *format);
 
     const bool done = call.attempt([&] {
         const std::string picture = renderDataFile(dataPath, *format);
@@ -228,8 +243,8 @@ int render(Invocation &call)
             call.print(picture);
             return;
         }
-        if (sameFile(target, dataPath))
-            throw Failure(dataPath, "not drawn: " + target + " is the data file itself");
+if (sameFile(target, dataPath))
+            throw Failure(shownName(dataPath), "not drawn: " + target + " is the data file itself");
         OutputFile file(target);
         file.write(picture);
         file.commit();
@@ -243,12 +258,17 @@ int check(Invocation &call)
     const std::vector<std::string> &files = call.operands();
     if (files.empty() || files.size() > 2)
         return call.usageError("give a picture and at most one data file");
-    const std::string &picture = files[0];
-    const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(picture);
+    if (files.size() == 1 && files[0] == kStandardInputName)
+        return call.usageError("with the picture on standard input, name its data file");
+    if (const std::optional<int> wrong = standardInputOnce(call, files))
+        return *wrong;
+    const std::string picture = shownName(files[0]);
+    const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(files[0]);
+    const std::string dataShown = shownName(dataPath);
 
     int status = kExitOk;
     const bool done = call.attempt([&] {
-        const std::optional<Picture> accepted = acceptedPicture(call, picture);
+        const std::optional<Picture> accepted = acceptedPicture(call, files[0]);
         if (!accepted) {
             status = kExitRejected;
             return;
@@ -257,13 +277,13 @@ int check(Invocation &call)
         const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
         switch (result.outcome) {
         case DataFileComparison::Outcome::Identical:
-            call.print(dataPath + ": matches " + picture + "\n");
+            call.print(dataShown + ": matches " + picture + "\n");
             return;
         case DataFileComparison::Outcome::SameDots:
-            call.report(dataPath + ": " + result.describe());
+            call.report(dataShown + ": " + result.describe());
             break;
         case DataFileComparison::Outcome::DotsDiffer:
-            call.report(dataPath + ": differs from what " + picture + " converts to: " + result.describe());
+call.report(dataShown + ": differs from what " + picture + " converts to: " + result.describe());
             break;
         }
         status = kExitDiffers;
@@ -355,22 +375,25 @@ int prepare(Invocation &call)
         return call.usageError(*problem);
     const PrepareOptions &options = std::get<PrepareOptions>(parsed);
 
-    const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
+    const auto defaultBitmap = [](const std::string &path) {
+        return path == kStandardInputName ? std::string("-") : preparedPath(path);
+    };
+    const bool done = eachPicture(call, defaultBitmap, "bitmap", "prepared",
                                   [&](const std::string &path, const std::string &target, const Destination &destination) {
         InputFile input(path);
         const std::vector<std::uint8_t> bytes = readWholeFile(input);
-        const PreparedPicture prepared = preparePicture(bytes, path, options);
+        const PreparedPicture prepared = preparePicture(bytes, input.path(), options);
         if (call.isStandardOutput(target, destination.file)) {
             call.print(prepared.bitmap());
-            call.report(describePreparation(path, prepared, options, "standard output"));
+            call.report(describePreparation(input.path(), prepared, options, "standard output"));
             return;
         }
         if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
-            throw Failure(path, "not prepared: " + target + " is the picture itself");
+throw Failure(shownName(path), "not prepared: " + target + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());
         file.commit();
-        call.report(describePreparation(path, prepared, options, target));
+        call.report(describePreparation(input.path(), prepared, options, target));
     });
     return done ? kExitOk : kExitBroken;
 }
@@ -383,7 +406,7 @@ int info(Invocation &call)
     call.attempt([&] {
         const std::string &path = call.operands().front();
         const std::vector<std::uint8_t> bytes = readWholeFile(path);
-        PictureReport report = reportPicture(bytes, path);
+        PictureReport report = reportPicture(bytes, shownName(path));
         if (report.status != PictureStatus::Accepted)
             report.text += prepareSuggestion(bytes, path);
         call.print(report.text);
