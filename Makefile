@@ -20,7 +20,7 @@ PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libw
 # libraries (libpng, libjpeg-turbo, giflib, libwebp).
 CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev
 # What the package check runs.
-CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
+CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db
 
 BUILD       := build
 CLI_BUILD   := build-cli
