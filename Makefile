@@ -123,7 +123,7 @@ fuzz: $(STAMPS)/deps
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t $$inputs tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	    $(FUZZ_BUILD)/corpus/$$t $$inputs $$(ls -d tests/data/fuzz/$$t 2>/dev/null) 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 
