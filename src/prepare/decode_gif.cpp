@@ -92,7 +92,7 @@ void decodeGif(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     // The frames are drawn one over another, as a viewer shows them; what
     // no frame covers is transparent.
     const auto canvasWidth = static_cast<std::size_t>(width);
-    std::vector<std::uint8_t> canvas(canvasWidth * static_cast<std::size_t>(height) * 4, 0);
+    std::vector<std::uint8_t> canvas; // made at the first frame: a file without one costs nothing
     std::vector<std::uint8_t> before; // the canvas before a frame that is to be undone
     std::vector<GifPixelType> line;
     GraphicsControlBlock control {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
@@ -125,6 +125,8 @@ void decodeGif(std::span<const std::uint8_t> bytes, const std::string &name, Pic
         if (DGifGetImageDesc(gif.get()) == GIF_ERROR)
             throw failed();
         ++seen;
+        if (canvas.empty())
+            canvas.assign(canvasWidth * static_cast<std::size_t>(height) * 4, 0);
         const GifImageDesc &image = gif->Image;
         checkPictureSize(image.Width, image.Height, name);
         const ColorMapObject *colors = image.ColorMap ? image.ColorMap : gif->SColorMap;

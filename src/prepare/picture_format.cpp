@@ -164,7 +164,9 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
     for (std::size_t i = 0; i < std::min<std::size_t>(bytes.size(), 4); ++i) {
         char hex[4];
         std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-        first += (i ? " " : "") + std::string(hex);
+        if (i > 0)
+            first += ' ';
+        first += hex;
     }
     return other("an unknown kind of file (it begins with " + first + ")");
 }

@@ -4,6 +4,7 @@
 
 #include "common/failure.h"
 #include "prepare/canvas.h"
+#include "prepare/decoders.h"
 #include "prepare/prepare.h"
 #include "support/bmp_writer.h"
 #include "support/check.h"
@@ -512,14 +513,25 @@ TEST_CASE(infoSuggestsPrepareWhenItReadsThePicture)
 TEST_CASE(fuzzFindings)
 {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::path(QUELLBIT_TEST_DATA) / "fuzz" / "prepare";
-    for (const fs::directory_entry &input : fs::directory_iterator(folder)) {
-        ROW(input.path().filename().string());
-        std::ifstream in(input.path(), std::ios::binary);
-        const Bytes bytes(std::istreambuf_iterator<char>(in), {});
-        try {
-            CHECK_EQ(prepare(bytes).black.size(), std::size_t(kW * kH));
-        } catch (const Failure &) {
+    // Each target's findings through what it drives: prepare as a whole, or
+    // one decoder (onto a canvas, as prepare uses it).
+    const std::pair<const char *, std::function<void(const Bytes &)>> targets[] = {
+        {"prepare", [](const Bytes &bytes) { CHECK_EQ(prepare(bytes).black.size(), std::size_t(kW * kH)); }},
+        {"jpeg", [](const Bytes &bytes) { CanvasBuilder rows(Sizing::Fit, 0, 0); decodeJpeg(bytes, "fuzz", rows); }},
+        {"gif", [](const Bytes &bytes) { CanvasBuilder rows(Sizing::Fit, 0, 0); decodeGif(bytes, "fuzz", rows, 1); }},
+        {"webp", [](const Bytes &bytes) { CanvasBuilder rows(Sizing::Fit, 0, 0); decodeWebp(bytes, "fuzz", rows, 1); }},
+    };
+    for (const auto &[target, run] : targets) {
+        const fs::path folder = fs::path(QUELLBIT_TEST_DATA) / "fuzz" / target;
+        if (!fs::exists(folder))
+            continue;
+        for (const fs::directory_entry &input : fs::directory_iterator(folder)) {
+            ROW(std::string(target) + "/" + input.path().filename().string());
+            std::ifstream in(input.path(), std::ios::binary);
+            try {
+                run(Bytes(std::istreambuf_iterator<char>(in), {}));
+            } catch (const Failure &) {
+            }
         }
     }
 }
