@@ -51,12 +51,13 @@ trap 'rm -f "$include" "$page"' EXIT
                 if ($0 ~ /^\.SH SYNOPSIS/) next
             }
             !on { next }
-            # --help and --version are the same for every command: the
-            # page names them once, in its OPTIONS.
+            # --quiet, --help and --version are the same for every
+            # command: the page names them once, in its OPTIONS.
             held != "" {
                 line = held
                 held = ""
-                if ($0 ~ /^\\fB\\-h\\fR, \\fB\\-\\-help\\fR$/ || $0 ~ /^\\fB\\-\\-version\\fR$/) {
+                if ($0 ~ /^\\fB\\-h\\fR, \\fB\\-\\-help\\fR$/ || $0 ~ /^\\fB\\-\\-version\\fR$/ \
+                    || $0 ~ /^\\fB\\-q\\fR, \\fB\\-\\-quiet\\fR$/) {
                     skip = 1
                     next
                 }
@@ -84,6 +85,6 @@ help2man --no-info --version-string="$version" --name="$name" \
 # their own (COMMANDS, EXIT STATUS): each is said once.
 awk '
     /^\.SS "(Commands|Exit status):"$/ { skip = 1; next }
-    skip && /^\.(SS|SH) / { skip = 0 }
+    skip && /^\.(SS |SH |PP$)/ { skip = 0 }
     !skip' "$out.whole" >"$out"
 rm -f "$out.whole"

@@ -210,7 +210,7 @@ throw Failure(shownName(path), "not converted: " + target + " is the picture its
         scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
                     raster.height(), file, progress);
         file.commit();
-        call.print(target + "\n");
+        call.wrote(target);
     });
     return !done ? kExitBroken : rejected ? kExitRejected : kExitOk;
 }
@@ -248,7 +248,7 @@ if (sameFile(target, dataPath))
         OutputFile file(target);
         file.write(picture);
         file.commit();
-        call.print(target + "\n");
+        call.wrote(target);
     });
     return done ? kExitOk : kExitBroken;
 }
@@ -277,13 +277,13 @@ int check(Invocation &call)
         const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
         switch (result.outcome) {
         case DataFileComparison::Outcome::Identical:
-            call.print(dataShown + ": matches " + picture + "\n");
+            call.note(dataShown + ": matches " + picture);
             return;
         case DataFileComparison::Outcome::SameDots:
-            call.report(dataShown + ": " + result.describe());
+            call.note(dataShown + ": " + result.describe());
             break;
         case DataFileComparison::Outcome::DotsDiffer:
-call.report(dataShown + ": differs from what " + picture + " converts to: " + result.describe());
+            call.note(dataShown + ": differs from what " + picture + " converts to: " + result.describe());
             break;
         }
         status = kExitDiffers;
@@ -385,7 +385,7 @@ int prepare(Invocation &call)
         const PreparedPicture prepared = preparePicture(bytes, input.path(), options);
         if (call.isStandardOutput(target, destination.file)) {
             call.print(prepared.bitmap());
-            call.report(describePreparation(input.path(), prepared, options, "standard output"));
+            call.note(describePreparation(input.path(), prepared, options, "standard output"));
             return;
         }
         if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
@@ -393,7 +393,8 @@ throw Failure(shownName(path), "not prepared: " + target + " is the picture itse
         OutputFile file(target);
         file.write(prepared.bitmap());
         file.commit();
-        call.report(describePreparation(input.path(), prepared, options, target));
+        call.note(describePreparation(input.path(), prepared, options, target));
+        call.wrote(target);
     });
     return done ? kExitOk : kExitBroken;
 }
@@ -426,10 +427,11 @@ const std::vector<Command> &commands()
          "Each PICTURE, a 240 x 128 BMP with 1 bit per pixel, becomes an LCD data file in\n"
          "its folder, named \"lcd_\" and its name with \".txt\" for \".bmp\"\n"
          "(\"pics/logo.bmp\" gives \"pics/lcd_logo.txt\"), and the name of each file\n"
-         "written is printed. An earlier file is replaced only once the new one is\n"
-         "complete. A picture that fails is named with the reason and the others go on;\n"
-         "two pictures whose data files would be one file, and an output that is the\n"
-         "picture itself, are not converted.\n\n"
+         "written is printed. \"-\" reads the picture from standard input and writes its\n"
+         "data file to standard output. An earlier file is replaced only once the new\n"
+         "one is complete. A picture that fails is named with the reason and the others\n"
+         "go on; two pictures whose data files would be one file, and an output that is\n"
+         "the picture itself, are not converted.\n\n"
          "Exit 0 all converted, 1 a picture refused, 3 a file unreadable or unwritable\n"
          "(3 wins over 1), 2 a usage error.",
          {{"inverse", 0, nullptr, "The second palette colour becomes the 1 bits (by default the first)."},
@@ -470,11 +472,12 @@ const std::vector<Command> &commands()
          "Each PICTURE, a PNG, JPEG, GIF, WebP, BMP, PBM, PGM or PPM of any size and\n"
          "colour depth, becomes a 240 x 128 BMP with 1 bit per pixel that convert and\n"
          "the window accept, its black dots the 1 bits of a Normal conversion. A JPEG is\n"
-         "turned as its EXIF orientation says; of an animation, the first frame is read. It is written beside the\n"
-         "picture, its name with \"-lcd.bmp\" for its extension (\"pics/photo.png\" gives\n"
-         "\"pics/photo-lcd.bmp\"), and a line on standard error tells what was done:\n"
-         "  photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black\n"
-         "    -> photo-lcd.bmp\n"
+         "turned as its EXIF orientation says; of an animation, the first frame is read.\n"
+         "The bitmap is written beside the picture, its name with \"-lcd.bmp\" for its\n"
+         "extension (\"pics/photo.png\" gives \"pics/photo-lcd.bmp\"); its name is printed,\n"
+         "and a line on standard error tells what was done, as in\n"
+         "  quellbit-cli: photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg,\n"
+         "  38 % black -> photo-lcd.bmp\n"
          "Transparent parts are white. The light of a pixel is its luminance (Rec. 709)\n"
          "in linear light. Shrinking averages every pixel a dot covers; enlarging by a\n"
          "whole factor repeats pixels, by any other factor it interpolates. A picture of\n"

@@ -190,7 +190,7 @@ TEST_CASE(commands)
              {"version", {"--version"}, 0, "quellbit-cli 0.1.0\n"},
              {"no command", {}, 2, "quellbit-cli: no command given"},
              {"an unknown command", {"paint", "good.bmp"}, 2, "quellbit-cli: unknown command \"paint\""},
-             {"no picture", {"convert"}, 2, "quellbit-cli convert: no picture given\nUsage: quellbit-cli convert"},
+             {"no picture", {"convert"}, 2, "quellbit-cli: convert: no picture given\nUsage: quellbit-cli convert"},
              {"-o with two pictures", {"convert", "-o", "out.txt", "good.bmp", "good2.bmp"}, 2, "-o takes exactly one picture"},
              {"-o without a value", {"convert", "good.bmp", "-o"}, 2, "convert: -o needs a value"},
              {"-o with an empty name", {"convert", "-o", "", "good.bmp"}, 2, "convert: -o needs a file name"},
@@ -243,7 +243,7 @@ TEST_CASE(fileSizeLimit)
     testbmp::save(dir.file("lcd_good.txt"), "earlier");
     const pid_t pid = start(dir, {"convert", "good.bmp"}, dir.file("err"), 4096);
     CHECK_EQ(testbmp::waitFor(pid), 3);
-    CHECK_EQ(testbmp::load(dir.file("err")), "./lcd_good.txt: cannot be written: File too large\n");
+    CHECK_EQ(testbmp::load(dir.file("err")), "quellbit-cli: ./lcd_good.txt: cannot be written: File too large\n");
     CHECK_EQ(testbmp::load(dir.file("lcd_good.txt")), "earlier");
     CHECK_EQ(made(dir), "lcd_good.txt");
 }
