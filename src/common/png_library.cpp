@@ -44,6 +44,7 @@ QUELLBIT_FORWARD(kPng, png_uint_32, png_get_gAMA, (png_const_structrp png, png_c
 QUELLBIT_FORWARD(kPng, png_uint_32, png_get_sRGB, (png_const_structrp png, png_const_inforp info, int *intent),
     (png, info, intent))
 QUELLBIT_FORWARD(kPng, void, png_set_expand, (png_structrp png), (png))
+QUELLBIT_FORWARD(kPng, void, png_set_gamma, (png_structrp png, double screen, double file), (png, screen, file))
 QUELLBIT_FORWARD(kPng, void, png_set_scale_16, (png_structrp png), (png))
 QUELLBIT_FORWARD(kPng, int, png_set_interlace_handling, (png_structrp png), (png))
 QUELLBIT_FORWARD(kPng, void, png_read_update_info, (png_structrp png, png_inforp info), (png, info))

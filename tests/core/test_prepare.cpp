@@ -132,7 +132,7 @@ TEST_CASE(everyInputKindFromCommonToolsGivesThePattern)
     for (const auto &entry : std::filesystem::directory_iterator(QUELLBIT_TEST_DATA "/prepare"))
         if (entry.path().extension() != ".md" && entry.path().extension() != ".sh")
             names.insert(entry.path().filename().string());
-    REQUIRE_EQ(names.size(), std::size_t {57});
+    REQUIRE_EQ(names.size(), std::size_t {59});
     for (const std::string &name : names) {
         ROW(name);
         const Bytes bytes = readFixture(name);

@@ -130,6 +130,30 @@ libraries() {
     convert png-rgba8.png -define webp:lossless=true webp-alpha.webp
     convert -dispose none ppm-raw.ppm \( -size 4x4 xc:black -repage 8x4+4+0 \) \
         -define webp:lossless=true webp-animated.webp
+    light_chunks
+}
+
+# PNGs that say how their values map to light, written byte by byte:
+# gAMA 1.0 (linear values: dark 10-39, light 70-99, which an sRGB reading
+# would make all dark), and the pattern's sRGB greys with both an sRGB chunk
+# and gAMA 1.0 (the sRGB chunk wins, as in browsers).
+light_chunks() {
+    python3 - <<'PY'
+import struct, zlib
+pattern = ["XXX....X", "X...XX..", ".X.X..X.", "X....XXX"]
+def chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+def grey_png(name, value, extra):
+    rows = b"".join(b"\0" + bytes(value(x, y) for x in range(8)) for y in range(4))
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", 8, 4, 8, 0, 0, 0, 0))
+    png += b"".join(chunk(k, d) for k, d in extra)
+    png += chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+    open(name, "wb").write(png)
+dark = lambda x, y: pattern[y][x] == "X"
+gamma1 = (b"gAMA", struct.pack(">I", 100000))
+grey_png("png-gamma1.png", lambda x, y: (10 if dark(x, y) else 70) + (y * 8 + x) % 30, [gamma1])
+grey_png("png-srgb-gamma1.png", lambda x, y: (10 if dark(x, y) else 180) + 2 * (y * 8 + x), [(b"sRGB", b"\0"), gamma1])
+PY
 }
 
 # JPEG bytes with an APP1 "Exif" segment holding one orientation, put after
