@@ -239,8 +239,9 @@ TEST_CASE(resamplingWeights)
     for (const Row &row : std::initializer_list<Row> {
              {"3 to 2: each covers one and a half", 3, 2, "0:2,1/3 1:1,2/3"},
              {"5 to 2: the middle pixel is shared", 5, 2, "0:2,2,1/5 2:1,2,2/5"},
-             {"2 to 5: centres at -0.3, 0.1, 0.5, 0.9 and 1.3", 2, 5,
-                 "0:1/1 0:0.9,0.1/1 0:0.5,0.5/1 0:0.1,0.9/1 1:1/1"}}) {
+             {"2 to 5: each pixel covers two and a half, the middle dot shares", 2, 5,
+                 "0:2/2 0:2/2 0:1,1/2 1:2/2 1:2/2"},
+             {"2 to 6: a whole factor repeats", 2, 6, "0:2/2 0:2/2 0:2/2 1:2/2 1:2/2 1:2/2"}}) {
         ROW(row.name);
         const CanvasBuilder::Axis axis = CanvasBuilder::makeAxis(row.source, row.scaled, 0, row.scaled);
         std::ostringstream out;
@@ -252,6 +253,20 @@ TEST_CASE(resamplingWeights)
         }
         CHECK_EQ(out.str(), row.expected);
     }
+}
+
+// A 6 x 6 icon, a black ring one pixel wide around white, fitted to
+// 128 x 128 at 56,0: each pixel covers 21 1/3 dots, so the ring's outer
+// pixels give 21 whole black dots, and the dot they share with white (a
+// third black) is white. The ring stays a ring of even thickness, square.
+TEST_CASE(smallIconEnlargedByAFactorThatIsNotWhole)
+{
+    const Bytes icon = pgm(6, 6, [](int x, int y) { return x == 0 || y == 0 || x == 5 || y == 5 ? 0 : 255; });
+    const auto ring = [](int x, int y) {
+        const int p = x - 56;
+        return p >= 0 && p < 128 && (p < 21 || p >= 107 || y < 21 || y >= 107);
+    };
+    CHECK_EQ(firstDifference(prepare(icon), ring), "");
 }
 
 TEST_CASE(dotsWorkedOutByHand)
