@@ -483,9 +483,9 @@ const std::vector<Command> &commands()
          "each dot the pixels it covers, by how much it covers each: shrinking averages,\n"
          "enlarging keeps each pixel's share (a whole factor repeats pixels, so pixel art\n"
          "stays sharp; an edge lands within a dot). A picture of 240 x 128 is never\n"
-         "scaled, and one that is black and white already comes\n"
-         "through dot for dot. Atkinson dithering passes on three quarters of each\n"
-         "dot's error: more contrast than the light asks for, by design.\n\n"
+         "scaled, and one that is black and white already comes through dot for dot.\n"
+         "Atkinson dithering passes on three quarters of each dot's error: more\n"
+         "contrast than the light asks for, by design.\n\n"
          "Exit 0 all prepared; 3 a picture unreadable, of a kind prepare does not read,\n"
          "or not written (its output is the picture itself, or another picture's);\n"
          "2 a usage error.",
