@@ -8,6 +8,7 @@
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
 #include "intake/picture_report.h"
+#include "prepare/picture_format.h"
 #include "prepare/prepare.h"
 #include "preview/compare.h"
 #include "preview/render.h"
@@ -73,6 +74,11 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
                      {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
+    if (const std::optional<std::string> kind = otherKind(bytes)) {
+        call.report(shownName(path) + ": rejected: " + *kind + ", not a bitmap; \"" + prepareCommand(path)
+                    + "\" makes one\n  " + kLimits);
+        return std::nullopt;
+    }
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
     call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
                 + "\n  " + kLimits);
@@ -399,6 +405,83 @@ throw Failure(shownName(path), "not prepared: " + target + " is the picture itse
     return done ? kExitOk : kExitBroken;
 }
 
+// A line of info's report: the label and its colon in 16 columns.
+std::string reportLine(const std::string &label, const std::string &value)
+{
+    std::string text = label + ":";
+    text.resize(std::max<std::size_t>(text.size() + 1, 16), ' ');
+    return text + value + "\n";
+}
+
+// The report on a file that is no bitmap at all: its kind and what prepare
+// makes of it, never values read as if it were a bitmap's headers.
+PictureReport reportOtherKind(std::span<const std::uint8_t> bytes, const std::string &path, const std::string &kind)
+{
+    const std::string shown = shownName(path);
+    PictureReport report;
+    report.status = PictureStatus::Rejected;
+    report.text = reportLine("file", shown + " (" + thousands(static_cast<std::int64_t>(bytes.size())) + " bytes)")
+        + reportLine("kind", kind + ", not a bitmap");
+    try {
+        const PreparedPicture prepared = preparePicture(bytes, shown, {});
+        report.text += reportLine("prepare", "reads it: " + std::to_string(prepared.sourceWidth) + " x "
+                                                 + std::to_string(prepared.sourceHeight) + " pixels");
+    } catch (const Failure &failure) {
+        report.text += reportLine("prepare", "cannot read it: " + failure.reason());
+    }
+    report.text += reportLine("verdict", "not a bitmap: convert and the window take 240 x 128 BMP pictures with 1 bit "
+                                         "per pixel");
+    return report;
+}
+
+// `text` as a JSON string, quotes included.
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : readable(text)) {
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+// The report as one JSON object: each line's label, in lower case with
+// "_" for spaces, is a key whose value is the line's text (a continued
+// line joined by "\n"); "status" is "accepted", "rejected", "broken" or
+// "not a bitmap".
+std::string jsonReport(const std::string &text, const std::string &status)
+{
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t colon = line.find(':');
+        if (line.starts_with(std::string(16, ' ')) || colon == std::string::npos || colon >= 16) {
+            if (!fields.empty())
+                fields.back().second += "\n" + line.substr(line.find_first_not_of(' ') == std::string::npos
+                                                               ? line.size()
+                                                               : line.find_first_not_of(' '));
+            continue;
+        }
+        std::string key = line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '));
+        for (char &c : key)
+            c = c == ' ' ? '_' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        fields.emplace_back(key, line.size() > 16 ? line.substr(16) : std::string());
+    }
+    std::string json = "{\n  \"status\": " + jsonString(status);
+    for (const auto &[key, value] : fields)
+        json += ",\n  " + jsonString(key) + ": " + jsonString(value);
+    return json + "\n}\n";
+}
+
 int info(Invocation &call)
 {
     if (call.operands().size() != 1)
@@ -407,13 +490,27 @@ int info(Invocation &call)
     call.attempt([&] {
         const std::string &path = call.operands().front();
         const std::vector<std::uint8_t> bytes = readWholeFile(path);
-        PictureReport report = reportPicture(bytes, shownName(path));
-        if (report.status != PictureStatus::Accepted)
-            report.text += prepareSuggestion(bytes, path);
-        call.print(report.text);
+        const std::optional<std::string> kind = otherKind(bytes);
+        PictureReport report = kind ? reportOtherKind(bytes, path, *kind) : reportPicture(bytes, shownName(path));
+        if (report.status != PictureStatus::Accepted) {
+            if (path == kStandardInputName) {
+                std::string suggestion = prepareSuggestion(bytes, "picture");
+                if (!suggestion.empty())
+                    report.text += reportLine("make a copy", "quellbit-cli prepare - > picture-lcd.bmp");
+            } else {
+                report.text += prepareSuggestion(bytes, path);
+            }
+        }
         status = report.status == PictureStatus::Accepted ? kExitOk
             : report.status == PictureStatus::Rejected    ? kExitRejected
                                                           : kExitBroken;
+        if (call.has("json"))
+            call.print(jsonReport(report.text, kind                          ? "not a bitmap"
+                                                   : status == kExitOk       ? "accepted"
+                                                   : status == kExitRejected ? "rejected"
+                                                                             : "broken"));
+        else
+            call.print(report.text);
     });
     return status;
 }
@@ -459,13 +556,20 @@ const std::vector<Command> &commands()
          "refused; 3 the picture or the data file cannot be read; 2 a usage error.",
          {{"inverse", 0, nullptr, "Compare with the Inverse conversion (second palette colour as 1 bits)."}},
          check},
-        {"info", "PICTURE", "Explain a picture's headers and whether it converts.",
+        {"info", "[--json] PICTURE", "Explain a picture's headers and whether it converts.",
          "Shows what a picture's headers say, where its colour table and pixels lie, the\n"
          "colours a Normal and an Inverse conversion turn into 1 bits, and whether it can\n"
-         "be converted, with the reason when not.\n\n"
-         "Exit 0 accepted, 1 refused by the size and depth test, 3 unreadable or its\n"
-         "pixels cannot be decoded, 2 a usage error.",
-         {},
+         "be converted, with the reason when not. A file that is no bitmap at all (a\n"
+         "PNG, a JPEG...) is named by its kind, with what prepare makes of it. A picture\n"
+         "that does not convert ends with the prepare command that makes a copy that\n"
+         "does.\n\n"
+         "With --json the report is one JSON object: \"status\" (\"accepted\", \"rejected\",\n"
+         "\"broken\" or \"not a bitmap\"), and for each line of the report its label in\n"
+         "lower case with \"_\" for spaces (\"file\", \"size\", \"bits_per_pixel\",\n"
+         "\"verdict\", \"make_a_copy\"...) with the line's text as a string.\n\n"
+         "Exit 0 accepted, 1 refused by the size and depth test or not a bitmap, 3\n"
+         "unreadable or its pixels cannot be decoded, 2 a usage error.",
+         {{"json", 0, nullptr, "Print the report as one JSON object (keys above)."}},
          info},
         {"prepare", "[options] PICTURE...",
          "Make any picture a 240 x 128 one-bit BMP that convert accepts.",

@@ -171,4 +171,12 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
     return other("an unknown kind of file (it begins with " + first + ")");
 }
 
+std::optional<std::string> otherKind(std::span<const std::uint8_t> bytes)
+{
+    FormatGuess guess = guessFormat(bytes);
+    if (guess.format == PictureFormat::Bitmap || bytes.empty() || guess.description.starts_with("an unknown kind"))
+        return std::nullopt;
+    return std::move(guess.description);
+}
+
 } // namespace quellbit
