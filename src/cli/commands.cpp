@@ -4,6 +4,7 @@
 
 #include "common/input_file.h"
 #include "common/output_file.h"
+#include "common/shown_name.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
@@ -28,6 +29,13 @@ namespace {
 // The limits in the words of the window's rejection message.
 constexpr char kLimits[]
     = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
+
+// A file as messages name it: "standard input" for "-", otherwise its name
+// as text.
+std::string named(const std::string &path)
+{
+    return shownName(inputName(path));
+}
 
 bool sameFile(const std::string &a, const std::string &b)
 {
@@ -75,12 +83,12 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
     if (const std::optional<std::string> kind = otherKind(bytes)) {
-        call.report(shownName(path) + ": rejected: " + *kind + ", not a bitmap; \"" + prepareCommand(path)
+        call.report(named(path) + ": rejected: " + *kind + ", not a bitmap; \"" + shownName(prepareCommand(path))
                     + "\" makes one\n  " + kLimits);
         return std::nullopt;
     }
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
-    call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+    call.report(named(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
                 + "\n  " + kLimits);
     return std::nullopt;
 }
@@ -182,8 +190,8 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
             const std::string target = given ? *given : defaultOutput(path);
             const Destination destination = destinationOf(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
-                throw Failure(shownName(path), "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
-                                        + shownName(*owner) + ", " + done + " before it in this call");
+                throw Failure(inputName(path), "not " + done + ": its " + output + " " + shownName(target) + " is also the "
+                                        + output + " of " + named(*owner) + ", " + done + " before it in this call");
             outputs.claim(destination, path);
             step(path, target, destination);
         });
@@ -210,7 +218,7 @@ int convert(Invocation &call)
             return;
         }
         if (destination.file == picture->file)
-throw Failure(shownName(path), "not converted: " + target + " is the picture itself");
+            throw Failure(inputName(path), "not converted: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
         scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
@@ -250,7 +258,7 @@ int render(Invocation &call)
             return;
         }
 if (sameFile(target, dataPath))
-            throw Failure(shownName(dataPath), "not drawn: " + target + " is the data file itself");
+            throw Failure(inputName(dataPath), "not drawn: " + shownName(target) + " is the data file itself");
         OutputFile file(target);
         file.write(picture);
         file.commit();
@@ -268,9 +276,9 @@ int check(Invocation &call)
         return call.usageError("with the picture on standard input, name its data file");
     if (const std::optional<int> wrong = standardInputOnce(call, files))
         return *wrong;
-    const std::string picture = shownName(files[0]);
+    const std::string picture = named(files[0]);
     const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(files[0]);
-    const std::string dataShown = shownName(dataPath);
+    const std::string dataShown = named(dataPath);
 
     int status = kExitOk;
     const bool done = call.attempt([&] {
@@ -391,15 +399,15 @@ int prepare(Invocation &call)
         const PreparedPicture prepared = preparePicture(bytes, input.path(), options);
         if (call.isStandardOutput(target, destination.file)) {
             call.print(prepared.bitmap());
-            call.note(describePreparation(input.path(), prepared, options, "standard output"));
+            call.note(describePreparation(shownName(input.path()), prepared, options, "standard output"));
             return;
         }
         if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
-throw Failure(shownName(path), "not prepared: " + target + " is the picture itself");
+            throw Failure(inputName(path), "not prepared: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());
         file.commit();
-        call.note(describePreparation(input.path(), prepared, options, target));
+        call.note(describePreparation(shownName(input.path()), prepared, options, shownName(target)));
         call.wrote(target);
     });
     return done ? kExitOk : kExitBroken;
@@ -417,13 +425,12 @@ std::string reportLine(const std::string &label, const std::string &value)
 // makes of it, never values read as if it were a bitmap's headers.
 PictureReport reportOtherKind(std::span<const std::uint8_t> bytes, const std::string &path, const std::string &kind)
 {
-    const std::string shown = shownName(path);
     PictureReport report;
     report.status = PictureStatus::Rejected;
-    report.text = reportLine("file", shown + " (" + thousands(static_cast<std::int64_t>(bytes.size())) + " bytes)")
+    report.text = reportLine("file", named(path) + " (" + thousands(static_cast<std::int64_t>(bytes.size())) + " bytes)")
         + reportLine("kind", kind + ", not a bitmap");
     try {
-        const PreparedPicture prepared = preparePicture(bytes, shown, {});
+        const PreparedPicture prepared = preparePicture(bytes, inputName(path), {});
         report.text += reportLine("prepare", "reads it: " + std::to_string(prepared.sourceWidth) + " x "
                                                  + std::to_string(prepared.sourceHeight) + " pixels");
     } catch (const Failure &failure) {
@@ -491,7 +498,7 @@ int info(Invocation &call)
         const std::string &path = call.operands().front();
         const std::vector<std::uint8_t> bytes = readWholeFile(path);
         const std::optional<std::string> kind = otherKind(bytes);
-        PictureReport report = kind ? reportOtherKind(bytes, path, *kind) : reportPicture(bytes, shownName(path));
+        PictureReport report = kind ? reportOtherKind(bytes, path, *kind) : reportPicture(bytes, inputName(path));
         if (report.status != PictureStatus::Accepted) {
             if (path == kStandardInputName) {
                 std::string suggestion = prepareSuggestion(bytes, "picture");

@@ -46,13 +46,13 @@ std::string limitText(std::uint64_t limit)
 
 } // namespace
 
-std::string shownName(const std::string &path)
+std::string inputName(const std::string &path)
 {
     return path == kStandardInputName ? kStandardInputShown : path;
 }
 
 InputFile::InputFile(const std::string &path, std::uint64_t limit)
-    : path_(shownName(path))
+    : path_(inputName(path))
     , limit_(limit)
 {
     if (path == kStandardInputName) {
@@ -146,13 +146,9 @@ std::size_t InputFile::read(std::span<char> buffer)
     return static_cast<std::size_t>(got);
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
-{
-    InputFile file(path, limit);
-    return readWholeFile(file);
-}
+namespace {
 
-std::vector<std::uint8_t> readWholeFile(InputFile &file)
+std::vector<std::uint8_t> readWholeBytes(InputFile &file)
 {
     // One byte more than the size: a file that has grown since the open is
     // read on, and the end is seen without a second pass.
@@ -169,6 +165,19 @@ std::vector<std::uint8_t> readWholeFile(InputFile &file)
     }
     bytes.resize(used);
     return bytes;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
+{
+    InputFile file(path, limit);
+    return readWholeFile(file);
+}
+
+std::vector<std::uint8_t> readWholeFile(InputFile &file)
+{
+    return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file); });
 }
 
 } // namespace quellbit

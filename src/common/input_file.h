@@ -22,8 +22,9 @@ inline constexpr std::uint64_t kLargestInput = 64ull * 1024 * 1024;
 inline constexpr char kStandardInputName[] = "-";
 inline constexpr char kStandardInputShown[] = "standard input";
 
-// `path` as messages name it: "standard input" for "-", otherwise `path`.
-std::string shownName(const std::string &path);
+// The file `path` names, for messages: "standard input" for "-", otherwise
+// `path` itself.
+std::string inputName(const std::string &path);
 
 // An open regular file, or standard input. The constructor opens `path` read-only with
 // O_NONBLOCK (so a named pipe never waits for a writer), refuses anything

@@ -44,6 +44,17 @@ QUELLBIT_FORWARD(kPng, png_uint_32, png_get_gAMA, (png_const_structrp png, png_c
 QUELLBIT_FORWARD(kPng, png_uint_32, png_get_sRGB, (png_const_structrp png, png_const_inforp info, int *intent),
     (png, info, intent))
 QUELLBIT_FORWARD(kPng, void, png_set_expand, (png_structrp png), (png))
+QUELLBIT_FORWARD(kPng, void, png_set_packing, (png_structrp png), (png))
+QUELLBIT_FORWARD(kPng, png_byte, png_get_bit_depth, (png_const_structrp png, png_const_inforp info), (png, info))
+QUELLBIT_FORWARD(kPng, png_uint_32, png_get_PLTE, (png_const_structrp png, png_inforp info, png_colorp *palette, int *count),
+    (png, info, palette, count))
+QUELLBIT_FORWARD(kPng, png_uint_32, png_get_tRNS,
+    (png_const_structrp png, png_inforp info, png_bytep *alpha, int *count, png_color_16p *color),
+    (png, info, alpha, count, color))
+QUELLBIT_FORWARD(kPng, void, png_set_chunk_cache_max, (png_structrp png, png_uint_32 most), (png, most))
+QUELLBIT_FORWARD(kPng, void, png_set_chunk_malloc_max, (png_structrp png, png_alloc_size_t most), (png, most))
+QUELLBIT_FORWARD(kPng, void, png_set_keep_unknown_chunks, (png_structrp png, int keep, png_const_bytep chunks, int count),
+    (png, keep, chunks, count))
 QUELLBIT_FORWARD(kPng, void, png_set_gamma, (png_structrp png, double screen, double file), (png, screen, file))
 QUELLBIT_FORWARD(kPng, void, png_set_scale_16, (png_structrp png), (png))
 QUELLBIT_FORWARD(kPng, int, png_set_interlace_handling, (png_structrp png), (png))

@@ -124,7 +124,8 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
         return {PictureFormat::Png, "a PNG picture"};
     if (startsWith(bytes, "BM"))
         return {PictureFormat::Bitmap, "a BMP picture"};
-    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && isSpace(bytes[2]))
+    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6'
+        && (isSpace(bytes[2]) || bytes[2] == '#'))
         return {PictureFormat::Netpbm,
             bytes[1] == '1' || bytes[1] == '4'       ? "a PBM picture"
                 : bytes[1] == '2' || bytes[1] == '5' ? "a PGM picture"
@@ -135,7 +136,7 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
         return {PictureFormat::Gif, "a GIF picture"};
     if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
         return {PictureFormat::Webp, "a WebP picture"};
-    if (startsWith(bytes, "P7") && bytes.size() >= 3 && isSpace(bytes[2]))
+    if (startsWith(bytes, "P7") && bytes.size() >= 3 && (isSpace(bytes[2]) || bytes[2] == '#'))
         return other("a PAM picture");
     for (const Signature &s : kSignatures)
         if (startsWith(bytes, s.first, s.firstAt) && (s.second.empty() || startsWith(bytes, s.second, 8)))
