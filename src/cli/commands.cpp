@@ -472,10 +472,11 @@ std::string jsonReport(const std::string &text, const std::string &status)
         at = end + 1;
         const std::size_t colon = line.find(':');
         if (line.starts_with(std::string(16, ' ')) || colon == std::string::npos || colon >= 16) {
-            if (!fields.empty())
-                fields.back().second += "\n" + line.substr(line.find_first_not_of(' ') == std::string::npos
-                                                               ? line.size()
-                                                               : line.find_first_not_of(' '));
+            const std::size_t words = line.find_first_not_of(' ');
+            if (!fields.empty() && words != std::string::npos) {
+                fields.back().second += '\n';
+                fields.back().second.append(line, words);
+            }
             continue;
         }
         std::string key = line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '));
@@ -483,10 +484,16 @@ std::string jsonReport(const std::string &text, const std::string &status)
             c = c == ' ' ? '_' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
         fields.emplace_back(key, line.size() > 16 ? line.substr(16) : std::string());
     }
-    std::string json = "{\n  \"status\": " + jsonString(status);
-    for (const auto &[key, value] : fields)
-        json += ",\n  " + jsonString(key) + ": " + jsonString(value);
-    return json + "\n}\n";
+    std::string json = "{\n  \"status\": ";
+    json += jsonString(status);
+    for (const auto &[key, value] : fields) {
+        json += ",\n  ";
+        json += jsonString(key);
+        json += ": ";
+        json += jsonString(value);
+    }
+    json += "\n}\n";
+    return json;
 }
 
 int info(Invocation &call)
