@@ -178,7 +178,7 @@ for picture in "${samples[@]}"; do
             fail "$name.bmp ($mode): the unpacked quellbit-cli writes other bytes than the build tree's"
         elif [ "$(stat -c %s "$root/$name.$mode.txt")" -ne 21600 ]; then
             fail "$name.bmp ($mode): data file of $(stat -c %s "$root/$name.$mode.txt") bytes, not 21600"
-        elif ! "$cli" check "${flag[@]}" "$picture" "$root/$name.$mode.txt" >/dev/null; then
+        elif ! "$cli" check -q "${flag[@]}" "$picture" "$root/$name.$mode.txt" >/dev/null; then
             fail "$name.bmp ($mode): check does not pass the data file just written"
         else
             compared=$((compared + 1))
