@@ -67,7 +67,8 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
             throw Failure(path_, "is a terminal; give a file, or pipe or redirect one into it");
         fd_ = STDIN_FILENO;
         owned_ = false;
-        if (S_ISREG(input.st_mode)) {
+        stream_ = !S_ISREG(input.st_mode);
+        if (!stream_) {
             const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
             size_ = static_cast<std::uint64_t>(input.st_size - (at > 0 && at <= input.st_size ? at : 0));
             if (size_ > limit_)
@@ -141,8 +142,9 @@ std::size_t InputFile::read(std::span<char> buffer)
         throw Failure(path_, "cannot be read: " + systemReason(errno));
     readSoFar_ += static_cast<std::uint64_t>(got);
     if (readSoFar_ > limit_)
-        throw Failure(
-            path_, "the file grew while it was read, past the " + limitText(limit_) + " read at most");
+        throw Failure(path_,
+            stream_ ? "more than " + limitText(limit_) + " arrive; no more is read"
+                    : "the file grew while it was read, past the " + limitText(limit_) + " read at most");
     return static_cast<std::size_t>(got);
 }
 

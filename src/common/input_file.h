@@ -59,6 +59,7 @@ private:
     std::uint64_t readSoFar_ = 0;
     int fd_ = -1;
     bool owned_ = true; // false for standard input, which stays open
+    bool stream_ = false; // standard input that is no regular file: its size is not known
 };
 
 // All bytes of the file at `path`, read once through an InputFile.
