@@ -15,10 +15,11 @@ SHELL := /bin/bash
 
 PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file help2man scdoc netpbm imagemagick
+            dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
 # What the command line alone needs: a compiler, CMake and the picture
-# libraries (libpng, libjpeg-turbo, giflib, libwebp).
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev
+# libraries (libpng, libjpeg-turbo, giflib, libwebp), and doctest for its
+# tests.
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev doctest-dev
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db
 

@@ -65,8 +65,10 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
             refuseKind(path_, input.st_mode);
         if (::isatty(STDIN_FILENO) == 1)
             throw Failure(path_, "is a terminal; give a file, or pipe or redirect one into it");
-        fd_ = STDIN_FILENO;
-        owned_ = false;
+        // A copy of the descriptor: standard input itself stays open.
+        fd_.reset(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (!fd_)
+            throw Failure(path_, "cannot be read: " + systemReason(errno));
         stream_ = !S_ISREG(input.st_mode);
         if (!stream_) {
             const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
@@ -90,42 +92,26 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
     // O_NONBLOCK: should a named pipe take the file's place after the check
     // above, its open returns at once instead of waiting for a writer.
     do
-        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0)
+        fd_.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    while (!fd_ && errno == EINTR);
+    if (!fd_)
         throw Failure(path, "cannot be opened for reading: " + systemReason(errno));
 
     struct stat opened { };
-    if (::fstat(fd_, &opened) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        throw Failure(path, "cannot be read: " + systemReason(error));
-    }
-    if (!S_ISREG(opened.st_mode)) {
-        ::close(fd_);
+    if (::fstat(fd_.get(), &opened) != 0)
+        throw Failure(path, "cannot be read: " + systemReason(errno));
+    if (!S_ISREG(opened.st_mode))
         refuseKind(path, opened.st_mode);
-    }
     size_ = static_cast<std::uint64_t>(opened.st_size);
-    if (size_ > limit_) {
-        ::close(fd_);
+    if (size_ > limit_)
         throw Failure(path,
             "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
                 + limitText(limit_) + " is read");
-    }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        throw Failure(path, "cannot be read: " + systemReason(error));
-    }
+    const int flags = ::fcntl(fd_.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd_.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw Failure(path, "cannot be read: " + systemReason(errno));
     device_ = static_cast<std::uint64_t>(opened.st_dev);
     inode_ = static_cast<std::uint64_t>(opened.st_ino);
-}
-
-InputFile::~InputFile()
-{
-    if (owned_)
-        ::close(fd_);
 }
 
 std::size_t InputFile::read(std::span<char> buffer)
@@ -136,7 +122,7 @@ std::size_t InputFile::read(std::span<char> buffer)
     const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
     ssize_t got = 0;
     do
-        got = ::read(fd_, buffer.data(), want);
+        got = ::read(fd_.get(), buffer.data(), want);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         throw Failure(path_, "cannot be read: " + systemReason(errno));

@@ -6,6 +6,8 @@
 // is standard input, whatever it is (a pipe too), read once, from where it
 // stands, under the same limit.
 
+#include "common/descriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -34,9 +36,6 @@ std::string inputName(const std::string &path);
 class InputFile {
 public:
     explicit InputFile(const std::string &path, std::uint64_t limit = kLargestInput);
-    ~InputFile();
-    InputFile(const InputFile &) = delete;
-    InputFile &operator=(const InputFile &) = delete;
 
     // Reads up to buffer.size() bytes; 0 at the end of the file. Throws
     // Failure when reading fails or the file has grown past the limit.
@@ -57,8 +56,7 @@ private:
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t readSoFar_ = 0;
-    int fd_ = -1;
-    bool owned_ = true; // false for standard input, which stays open
+    Descriptor fd_;
     bool stream_ = false; // standard input that is no regular file: its size is not known
 };
 

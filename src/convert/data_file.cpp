@@ -60,4 +60,12 @@ std::string dataFilePath(std::string_view folder, std::string_view pictureFileNa
     return path;
 }
 
+std::string dataFilePathFor(std::string_view picturePath)
+{
+    const std::size_t slash = picturePath.rfind('/');
+    if (slash == std::string_view::npos)
+        return dataFilePath(".", picturePath);
+    return dataFilePath(picturePath.substr(0, slash), picturePath.substr(slash + 1));
+}
+
 } // namespace quellbit

@@ -44,4 +44,10 @@ std::string dataFileName(std::string_view pictureFileName);
 // in a separator gives a doubled one.
 std::string dataFilePath(std::string_view folder, std::string_view pictureFileName, char separator = '/');
 
+// The data file of the picture at `picturePath`, beside it: the folder as
+// given ("." when the path names none) and dataFileName() of the last part.
+// "pics/logo.bmp" gives "pics/lcd_logo.txt", "logo.bmp" "./lcd_logo.txt",
+// "//logo.bmp" "//lcd_logo.txt".
+std::string dataFilePathFor(std::string_view picturePath);
+
 } // namespace quellbit
