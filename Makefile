@@ -16,14 +16,15 @@ SHELL := /bin/bash
 # (CMakePresets.json). Packages are looked up once and then only when this
 # file changes: a stamp in build/.stamps says they are there.
 
-PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
+PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
             dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
-# What the command line alone needs: a compiler, CMake and libpng (and doctest
-# for its tests).
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
+# What the command line alone needs: a compiler, CMake and the picture
+# libraries (libpng, libjpeg-turbo, giflib, libwebp), and doctest for its
+# tests.
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev doctest-dev
 # What the package check runs.
-CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db devscripts
+CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db devscripts
 
 BUILD       := build
 CLI_BUILD   := build-cli
@@ -33,7 +34,7 @@ PACKAGE_BUILD := build-package
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
-FUZZERS := header intake datafile prepare
+FUZZERS := header intake datafile prepare jpeg gif webp
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
 
 .PHONY: all deps build run test test-sanitize bench fuzz package release screenshots cli test-cli clean
@@ -139,11 +140,11 @@ fuzz: $(STAMPS)/deps
 	cmake --build --preset fuzz --target $(addprefix fuzz_,$(FUZZERS))
 	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in $(FUZZERS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
-	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
+	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare|jpeg|gif|webp) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=256 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t $$inputs tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	    $(FUZZ_BUILD)/corpus/$$t $$inputs $$(ls -d tests/data/fuzz/$$t 2>/dev/null) 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 

@@ -1,9 +1,9 @@
 #pragma once
 
 // `prepare`: any picture into a 240 x 128 one-bit bitmap that the window
-// and `convert` accept. The picture is decoded (PNG, BMP, PBM, PGM, PPM),
-// scaled onto the canvas in linear light (canvas.h), toned to black and white
-// dots (tone.h) and written as a one-bit bitmap whose black dots a Normal
+// and `convert` accept. The picture is decoded (PNG, JPEG, GIF, WebP, BMP,
+// PBM, PGM, PPM), scaled onto the canvas in linear light (canvas.h), toned
+// to black and white dots (tone.h) and written as a one-bit bitmap whose black dots a Normal
 // conversion makes the 1 bits.
 
 #include "prepare/canvas.h"
@@ -23,6 +23,7 @@ struct PrepareOptions {
     Tone tone = Tone::Threshold;
     int threshold = kDefaultThreshold; // percent, 1 to 100
     bool invert = false;
+    int frame = 1; // of an animation, 1 the first
 };
 
 struct PreparedPicture {
