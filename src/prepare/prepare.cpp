@@ -51,8 +51,13 @@ std::string PreparedPicture::bitmap() const
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options)
 {
+    return prepareDecoded([&](PictureRows &rows) { decodePicture(bytes, name, rows); }, options);
+}
+
+PreparedPicture prepareDecoded(const std::function<void(PictureRows &)> &decode, const PrepareOptions &options)
+{
     CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
-    decodePicture(bytes, name, builder);
+    decode(builder);
     PreparedPicture prepared;
     prepared.sourceWidth = builder.sourceWidth();
     prepared.sourceHeight = builder.sourceHeight();

@@ -59,6 +59,20 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
 // before stay.
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
+// The same over the text of a data file held in memory.
+void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
+                  std::int32_t width, std::int32_t height);
+
+// What pointing at dot (x, y) of the plotted area tells, as describeDot
+// (convert/data_file.h) words it: "dot (239, 0): line 4, item 6, bit 7 of
+// 80H". `row` holds the colours of row y as plotted, at least `width` of
+// them; the byte is read from the eight dots of the dot's group, the
+// leftmost as bit 0. Empty outside the width x height area and where the
+// group holds a dot that is neither kDotOnColor nor kDotOffColor (not
+// plotted).
+std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,
+                               std::int32_t height);
+
 // The reading loop of loadPreview over a stream (data file text held in
 // memory); `name` is used in messages. The surface is not cleared and the
 // state not reset here.

@@ -26,4 +26,8 @@ std::optional<PictureFormat> pictureFormatOf(std::string_view fileName);
 // short to decode.
 std::string renderDataFile(const std::string &path, PictureFormat format);
 
+// The same for the text of a data file held in memory; `name` is used in
+// messages.
+std::string renderDataText(std::string_view text, const std::string &name, PictureFormat format);
+
 } // namespace quellbit
