@@ -5,6 +5,7 @@ SHELL := /bin/bash
 # make bench    - the measurements (Google Benchmark)
 # make package  - the Debian packages quellbit-cli and quellbit, checked after they are built
 # make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make web      - the browser page, build-web/quellbit.html (Emscripten)
 # make cli      - only the command line and its tests, without Qt (a build server)
 # make test-cli - the same, then its tests
 # make deps     - install the Debian packages every target needs, now
@@ -18,6 +19,9 @@ PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev 
             dpkg-dev file help2man scdoc netpbm imagemagick
 # What the command line alone needs: a compiler, CMake and libpng.
 CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+# The browser page: Emscripten builds it; the page's tests and measurements
+# drive Chromium from Node (puppeteer-core from npm, package-lock.json).
+WEB_PACKAGES := emscripten chromium nodejs
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
 
@@ -25,13 +29,17 @@ BUILD       := build
 CLI_BUILD   := build-cli
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
+WEB_BUILD   := build-web
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
 FUZZERS := header intake datafile prepare
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
+# Debian's emcc runs its JavaScript tools with a Node that does not search
+# Debian's module folder (acorn) on its own.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli clean
+.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli web clean
 
 all: build
 
@@ -57,10 +65,18 @@ $(STAMPS)/cli-deps: Makefile
 $(STAMPS)/check-deps: Makefile
 	@$(call install,$(CHECK_PACKAGES))
 	@mkdir -p $(@D) && touch $@
+$(STAMPS)/web-deps: Makefile
+	@$(call install,$(WEB_PACKAGES))
+	@command -v npm >/dev/null || { $(call install,npm); }
+	@mkdir -p $(@D) && touch $@
+
+# puppeteer-core, exactly as package-lock.json names it; it downloads no browser.
+node_modules/.package-lock.json: package.json package-lock.json | $(STAMPS)/web-deps
+	npm ci
 
 deps:
-	@$(call install,$(PACKAGES) $(CHECK_PACKAGES))
-	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps
+	@$(call install,$(PACKAGES) $(CHECK_PACKAGES) $(WEB_PACKAGES))
+	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps $(STAMPS)/web-deps
 
 $(BUILD)/build.ninja: | $(STAMPS)/deps
 	cmake --preset dev
@@ -73,8 +89,12 @@ run: build
 	  echo "No display: start 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
 	$(BUILD)/bin/quellbit
 
-test: build
+test: build web node_modules/.package-lock.json
 	$(XVFB) ctest --preset dev
+
+web: $(STAMPS)/web-deps
+	$(EMSCRIPTEN_ENV) emcmake cmake --preset web
+	$(EMSCRIPTEN_ENV) cmake --build --preset web
 
 test-sanitize: $(STAMPS)/deps
 	cmake --preset asan
@@ -89,13 +109,15 @@ cli: $(STAMPS)/cli-deps
 test-cli: cli
 	ctest --preset cli
 
-bench: $(STAMPS)/deps
+bench: $(STAMPS)/deps web node_modules/.package-lock.json
 	cmake --preset bench
 	cmake --build --preset bench
 	@for b in $(BENCH_BUILD)/bin/bench_*; do case $$b in */bench_file_loop|*/bench_peak_memory) continue;; esac; \
 	  echo "== $$b"; $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
 	@echo "== ldd quellbit-cli (no Qt, X11, GL or ICU)"; ldd $(BENCH_BUILD)/bin/quellbit-cli; \
 	  ! ldd $(BENCH_BUILD)/bin/quellbit-cli | grep -E -i 'libQt|libX|libxcb|libGL|libEGL|libOpenGL|libicu'
+	@echo "== the browser page in headless Chromium"; \
+	  node bench/web_bench.mjs $(WEB_BUILD)/quellbit.html $(BENCH_BUILD)/bin/web_convert_native samples/logo.bmp
 
 # The README's pictures of both windows, taken under Xvfb; the main window
 # also at 120 dots per inch.
@@ -127,4 +149,4 @@ fuzz: $(STAMPS)/deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

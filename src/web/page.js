@@ -13,7 +13,7 @@
   // handle where the browser gives one)}.
   const pictures = new Map(); // the list "Files Name (*.bmp):"
   const others = new Map(); // any other picture, for Prepare
-  const dataFiles = new Map(); // data files for the preview: name -> text
+  const dataFiles = new Map(); // data files for the preview: name -> bytes
   const opened = new Set(); // the names of data files opened, not converted here
   let convertStatus = '';
   let outFilePath = '';
@@ -30,7 +30,7 @@
       const entry = {name: file.name, file, folder};
       if (isBitmap(file.name)) pictures.set(file.name, entry);
       else if (isDataFile(file.name)) {
-        dataFiles.set(file.name, await file.text());
+        dataFiles.set(file.name, new Uint8Array(await file.arrayBuffer()));
         opened.add(file.name);
       }
       else others.set(file.name, entry);
@@ -197,8 +197,7 @@
 
   // Beside the picture where the browser lets the page write into the
   // folder it opened (after its own prompt); a download otherwise.
-  async function deliver(text, name) {
-    const bytes = new TextEncoder().encode(text);
+  async function deliver(bytes, name) {
     if (acceptedFolder && acceptedFolder.requestPermission) {
       try {
         if ((await acceptedFolder.requestPermission({mode: 'readwrite'})) === 'granted') {
@@ -216,17 +215,16 @@
 
   function ConvertButton_Click() {
     Clear_Result();
-    const progress = $('ProgressPer');
-    const text = core.convert(mode() === 'inverse', (percent) => { progress.value = String(percent); });
-    if (text) {
-      progress.value = '100';
+    const bytes = core.convert(mode() === 'inverse');
+    if (bytes) {
+      $('ProgressPer').value = '100';
       convertStatus = 'S';
-      dataFiles.set(outFilePath, text);
+      dataFiles.set(outFilePath, bytes);
       fillDataFiles(outFilePath);
       setPreview(true);
     }
     Show_Result();
-    if (text) return deliver(text, outFilePath);
+    if (bytes) return deliver(bytes, outFilePath);
   }
 
   $('ConvertButton').addEventListener('click', ConvertButton_Click);
@@ -261,7 +259,7 @@
 
   async function ShowButton_Click() {
     const name = $('DataFile').value;
-    const shown = core.show(dataFiles.get(name) || '', name);
+    const shown = core.show(dataFiles.get(name) || new Uint8Array(), name);
     dots = shown.dots;
     drawDots();
     if (shown.failure) await reportFailure(shown.failure);
@@ -274,7 +272,7 @@
     lcdPic.title = text;
   }
 
-  lcdPic.addEventListener('mousemove', (e) => {
+  lcdPic.addEventListener('pointermove', (e) => {
     const scale = Number($('Magnification').value);
     const rect = lcdPic.getBoundingClientRect();
     const x = Math.floor(((e.clientX - rect.left) * devicePixelRatio) / scale);
@@ -310,7 +308,7 @@
   });
   $('SaveDataBitmapButton').addEventListener('click', async () => {
     const name = $('DataFile').value;
-    const bitmap = core.dataFileBitmap(dataFiles.get(name) || '', name);
+    const bitmap = core.dataFileBitmap(dataFiles.get(name) || new Uint8Array(), name);
     if (bitmap.failure) return reportFailure(bitmap.failure);
     download(bitmap, name.replace(/\.[^.]*$/, '') + '.bmp', 'image/bmp');
   });

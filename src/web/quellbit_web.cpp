@@ -84,40 +84,35 @@ val takeIn(const val &bytes, const std::string &name)
     }
 }
 
-class ProgressToPage final : public ProgressSink {
-public:
-    explicit ProgressToPage(val callback) : callback_(std::move(callback)) { }
-    void progress(std::int16_t percent) override { callback_(percent); }
-
-private:
-    val callback_;
-};
-
-// Convert: the data file's text for the accepted picture, Normal (the
+// Convert: the data file's bytes for the accepted picture, Normal (the
 // first palette entry's pixels become 1 bits) or Inverse (the second's).
-// `progress` hears each percent.
-std::string convert(bool inverse, val progress)
+// The scan takes well under a millisecond and a page is painted only after
+// it, so its hundred progress steps are not passed on: the page shows the
+// last, "100".
+val convert(bool inverse)
 {
     if (accepted.verdict != Verdict::Accepted || accepted.raster.width() != kPictureWidth)
-        return {};
+        return val::null();
     const BitmapHeaders &headers = accepted.headers;
     const std::int32_t onColor = colorValue(inverse ? headers.palette1 : headers.palette0);
     const ScanRange range = setRange(headers.info.biWidth, headers.info.biHeight);
     StringSink text;
-    ProgressToPage sink(std::move(progress));
-    scanPicture(accepted.raster, onColor, range, headers.info.biWidth, headers.info.biHeight, text, sink);
-    return text.text;
+    NullProgress progress;
+    scanPicture(accepted.raster, onColor, range, headers.info.biWidth, headers.info.biHeight, text, progress);
+    return bytesFor(text.text.data(), text.text.size());
 }
 
-// Show: the dots of a data file, one byte a dot (1 a 1 bit, 0 a 0 bit, 2
+// Show: the dots of a data file's bytes, one byte a dot (1 a 1 bit, 0 a 0 bit, 2
 // not reached), and {failure} naming the line where plotting stopped.
-val show(const std::string &text, const std::string &name)
+val show(const val &bytes, const std::string &name)
 {
     shown.clear();
     val result = val::object();
     try {
+        const std::vector<std::uint8_t> file = bytesOf(bytes);
         PlotState state;
-        plotDataText(text, name, state, shown, kPictureWidth, kPictureHeight);
+        plotDataText({reinterpret_cast<const char *>(file.data()), file.size()}, name, state, shown, kPictureWidth,
+                     kPictureHeight);
     } catch (const std::exception &failure) {
         result.set("failure", std::string(failure.what()));
     }
@@ -139,10 +134,12 @@ std::string pointAt(std::int32_t x, std::int32_t y)
 }
 
 // A data file as a one-bit bitmap that converts back to the same bytes.
-val dataFileBitmap(const std::string &text, const std::string &name)
+val dataFileBitmap(const val &bytes, const std::string &name)
 {
     try {
-        const std::string bitmap = renderDataText(text, name, quellbit::PictureFormat::Bitmap);
+        const std::vector<std::uint8_t> file = bytesOf(bytes);
+        const std::string bitmap = renderDataText({reinterpret_cast<const char *>(file.data()), file.size()}, name,
+                                                  quellbit::PictureFormat::Bitmap);
         return bytesFor(bitmap.data(), bitmap.size());
     } catch (const std::exception &failure) {
         return failureOf(failure);
