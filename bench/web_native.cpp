@@ -3,7 +3,6 @@
 // file's text, here natively. Prints the mean of COUNT conversions in
 // microseconds (the picture is decoded before the clock starts).
 
-#include "common/input_file.h"
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
 

@@ -46,13 +46,13 @@ std::string defaultDataPath(const std::string &picture)
 
 // The data file's name with its extension replaced by the format's, or the
 // format's appended when it has none: "lcd_logo.txt" gives "lcd_logo.png".
-std::string defaultPicturePath(const std::string &dataPath, PictureFormat format)
+std::string defaultPicturePath(const std::string &dataPath, RenderFormat format)
 {
     const std::size_t slash = dataPath.rfind('/');
     const std::size_t dot = dataPath.rfind('.');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     const std::string stem = dot != std::string::npos && dot > start ? dataPath.substr(0, dot) : dataPath;
-    return stem + (format == PictureFormat::Bitmap ? ".bmp" : ".png");
+    return stem + (format == RenderFormat::Bitmap ? ".bmp" : ".png");
 }
 
 // A picture taken in, and the file it was read from.
@@ -213,13 +213,13 @@ int render(Invocation &call)
     const std::string *formatName = call.value("format");
     if (output && output->empty())
         return call.usageError("-o needs a file name");
-    std::optional<PictureFormat> format;
+    std::optional<RenderFormat> format;
     if (formatName)
-        format = pictureFormatOf("." + *formatName);
+        format = renderFormatOf("." + *formatName);
     if (formatName && !format)
         return call.usageError("--format takes png or bmp, not \"" + *formatName + "\"");
     if (!format)
-        format = output ? pictureFormatOf(*output).value_or(PictureFormat::Png) : PictureFormat::Png;
+        format = output ? renderFormatOf(*output).value_or(RenderFormat::Png) : RenderFormat::Png;
     const std::string target = output ? *output : defaultPicturePath(dataPath, *format);
 
     const bool done = call.attempt([&] {

@@ -17,7 +17,7 @@
 // The data is not forced to the disk: a data file can always be written
 // again from its picture.
 
-#include "convert/scan.h"
+#include "common/sinks.h"
 
 #include <cstdio>
 #include <string>

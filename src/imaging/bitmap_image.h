@@ -5,7 +5,6 @@
 // (intake/picture_intake.h); imaging/raster_image.h shows what it decoded.
 // Files are written by the core (common/output_file.h).
 
-#include "convert/scan.h"
 #include "preview/plot.h"
 
 #include <QImage>

@@ -3,7 +3,7 @@
 // The decoded picture as the window shows it: a core raster of colour values
 // becomes a QImage, one pixel for each, in exactly those colours.
 
-#include "convert/scan.h"
+#include "common/raster.h"
 
 #include <QImage>
 

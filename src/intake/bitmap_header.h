@@ -4,14 +4,14 @@
 // come from the picture intake (picture_intake.h), which reads the file once
 // and decodes the pixels from the same bytes.
 
+#include "common/lcd.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
 
 namespace quellbit {
 
-inline constexpr std::int32_t kPictureWidth = 240;
-inline constexpr std::int32_t kPictureHeight = 128;
 inline constexpr std::int16_t kPictureBitCount = 1;
 
 inline constexpr std::size_t kFileHeaderSize = 14;

@@ -14,7 +14,7 @@
 // table entry. The signature and biPlanes are not judged, as the acceptance
 // test does not judge them.
 
-#include "convert/scan.h"
+#include "common/raster.h"
 #include "intake/bitmap_header.h"
 
 #include <cstdint>

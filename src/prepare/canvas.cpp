@@ -1,6 +1,6 @@
 #include "prepare/canvas.h"
 
-#include "intake/bitmap_header.h"
+#include "common/lcd.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "prepare/prepare.h"
 
 #include "common/failure.h"
+#include "common/lcd.h"
 #include "intake/bitmap_encoder.h"
-#include "intake/bitmap_header.h"
 #include "prepare/decoders.h"
 #include "prepare/picture_format.h"
 

@@ -1,6 +1,6 @@
 #include "prepare/tone.h"
 
-#include "intake/bitmap_header.h"
+#include "common/lcd.h"
 #include "prepare/light.h"
 
 #include <array>

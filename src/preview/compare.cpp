@@ -1,8 +1,8 @@
 #include "preview/compare.h"
 
 #include "common/input_file.h"
+#include "common/lcd.h"
 #include "convert/data_file.h"
-#include "intake/bitmap_header.h"
 #include "preview/data_lines.h"
 #include "preview/dot_grid.h"
 

@@ -1,7 +1,7 @@
 #include "preview/render.h"
 
+#include "common/lcd.h"
 #include "intake/bitmap_encoder.h"
-#include "intake/bitmap_header.h"
 #include "preview/dot_grid.h"
 #include "preview/png_encoder.h"
 
@@ -11,7 +11,7 @@
 
 namespace quellbit {
 
-std::optional<PictureFormat> pictureFormatOf(std::string_view fileName)
+std::optional<RenderFormat> renderFormatOf(std::string_view fileName)
 {
     const std::size_t dot = fileName.rfind('.');
     if (dot == std::string_view::npos || fileName.find('/', dot) != std::string_view::npos)
@@ -20,28 +20,28 @@ std::optional<PictureFormat> pictureFormatOf(std::string_view fileName)
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == "png")
-        return PictureFormat::Png;
+        return RenderFormat::Png;
     if (extension == "bmp")
-        return PictureFormat::Bitmap;
+        return RenderFormat::Bitmap;
     return std::nullopt;
 }
 
 namespace {
 
-std::string picture(const DotGrid &grid, PictureFormat format)
+std::string picture(const DotGrid &grid, RenderFormat format)
 {
     // 1 where the dot is a 1 bit: black in either format.
     std::vector<std::uint8_t> on(grid.dots().size());
     std::transform(grid.dots().begin(), grid.dots().end(), on.begin(),
                    [](std::int32_t dot) { return static_cast<std::uint8_t>(dot == kDotOnColor); });
-    if (format == PictureFormat::Bitmap)
+    if (format == RenderFormat::Bitmap)
         return encodeOneBitBitmap(kPictureWidth, kPictureHeight, on);
     return encodeTwoColourPng(kPictureWidth, kPictureHeight, {kDotOffColor, kDotOnColor}, on);
 }
 
 } // namespace
 
-std::string renderDataFile(const std::string &path, PictureFormat format)
+std::string renderDataFile(const std::string &path, RenderFormat format)
 {
     DotGrid grid(kPictureWidth, kPictureHeight);
     PlotState state;
@@ -49,7 +49,7 @@ std::string renderDataFile(const std::string &path, PictureFormat format)
     return picture(grid, format);
 }
 
-std::string renderDataText(std::string_view text, const std::string &name, PictureFormat format)
+std::string renderDataText(std::string_view text, const std::string &name, RenderFormat format)
 {
     DotGrid grid(kPictureWidth, kPictureHeight);
     PlotState state;

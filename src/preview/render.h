@@ -11,11 +11,11 @@
 
 namespace quellbit {
 
-enum class PictureFormat { Png, Bitmap };
+enum class RenderFormat { Png, Bitmap };
 
 // The format a file name asks for by its extension (".png" or ".bmp", in any
 // letter case); nothing for any other name.
-std::optional<PictureFormat> pictureFormatOf(std::string_view fileName);
+std::optional<RenderFormat> renderFormatOf(std::string_view fileName);
 
 // The picture of the data file at `path`, 240 x 128 dots:
 // - PNG: 1 bits black, 0 bits dark green (0, 128, 0), like the preview; dots
@@ -24,10 +24,10 @@ std::optional<PictureFormat> pictureFormatOf(std::string_view fileName);
 //   so a Normal conversion gives the 1 bits back.
 // Throws Failure naming the file when it cannot be read or holds a line too
 // short to decode.
-std::string renderDataFile(const std::string &path, PictureFormat format);
+std::string renderDataFile(const std::string &path, RenderFormat format);
 
 // The same for the text of a data file held in memory; `name` is used in
 // messages.
-std::string renderDataText(std::string_view text, const std::string &name, PictureFormat format);
+std::string renderDataText(std::string_view text, const std::string &name, RenderFormat format);
 
 } // namespace quellbit

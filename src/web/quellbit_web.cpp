@@ -139,7 +139,7 @@ val dataFileBitmap(const val &bytes, const std::string &name)
     try {
         const std::vector<std::uint8_t> file = bytesOf(bytes);
         const std::string bitmap = renderDataText({reinterpret_cast<const char *>(file.data()), file.size()}, name,
-                                                  quellbit::PictureFormat::Bitmap);
+                                                  RenderFormat::Bitmap);
         return bytesFor(bitmap.data(), bitmap.size());
     } catch (const std::exception &failure) {
         return failureOf(failure);

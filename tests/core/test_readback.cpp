@@ -151,7 +151,7 @@ TEST_CASE(picturesOfTheMarks)
 {
     testbmp::TempFolder dir;
     REQUIRE(testbmp::save(dir.file("lcd.txt"), testtext::marksText().substr(0, 470 * 45)));
-    const std::string bmp = renderDataFile(dir.file("lcd.txt"), PictureFormat::Bitmap);
+    const std::string bmp = renderDataFile(dir.file("lcd.txt"), RenderFormat::Bitmap);
     REQUIRE_EQ(bmp.size(), std::size_t {62 + 128 * 32});
     // "BM", bfSize 4,158, reserved, bfOffBits 62; biSize 40, 240 x 128
     // (bottom-up), 1 plane, 1 bit, no compression, biSizeImage 4,096.
@@ -166,7 +166,7 @@ TEST_CASE(picturesOfTheMarks)
     // from dot 80 on, rows 126 and 127) are white; row 127 is stored first.
     CHECK_EQ(bmp.substr(62, 32), std::string(30, '\xFF') + std::string(2, '\0'));
 
-    const auto colors = decodePng(renderDataFile(dir.file("lcd.txt"), PictureFormat::Png));
+    const auto colors = decodePng(renderDataFile(dir.file("lcd.txt"), RenderFormat::Png));
     REQUIRE_EQ(colors.size(), std::size_t {240 * 128});
     for (std::size_t i = 0; i < colors.size(); ++i)
         if (!CHECK_EQ(colors[i], testtext::marks(int(i % 240), int(i / 240)) == 0 ? 0 : 0x008000))
