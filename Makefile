@@ -120,11 +120,12 @@ bench: $(STAMPS)/deps web node_modules/.package-lock.json
 	  node bench/web_bench.mjs $(WEB_BUILD)/quellbit.html $(BENCH_BUILD)/bin/web_convert_native samples/logo.bmp
 
 # The README's pictures of both windows, taken under Xvfb; the main window
-# also at 120 dots per inch.
-screenshots: build
+# also at 120 dots per inch; the browser page in headless Chromium.
+screenshots: build web node_modules/.package-lock.json
 	cmake --build --preset dev --target screenshots
 	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
+	node tools/page_screenshot.mjs $(WEB_BUILD)/quellbit.html docs/page.png docs/page-preview.png
 
 package: build $(STAMPS)/check-deps
 	rm -rf $(BUILD)/package
