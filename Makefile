@@ -134,7 +134,8 @@ package: build $(STAMPS)/check-deps
 
 # Each fuzzer starts from the shipped pictures and data files and from every
 # earlier finding in tests/data/fuzz/; what it learns stays in
-# $(FUZZ_BUILD)/corpus. A crash stops the run and leaves its input in
+# $(FUZZ_BUILD)/corpus. A crash, or an input that makes the process take
+# more than 256 MB, stops the run and leaves its input in
 # $(FUZZ_BUILD)/artifacts.
 fuzz: $(STAMPS)/deps
 	cmake --preset fuzz
@@ -143,7 +144,7 @@ fuzz: $(STAMPS)/deps
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
 	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
-	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=4096 \
+	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=256 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
 	    $(FUZZ_BUILD)/corpus/$$t $$inputs tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \

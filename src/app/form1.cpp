@@ -5,6 +5,7 @@
 #include "widgets/twips.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -235,7 +236,7 @@ void Form1::Init_Form()
 
     const QString home = QCoreApplication::applicationDirPath();
     Drive1->setDrive(Drive1->driveFor(home));
-    Dir1->setPath(home);
+    showFolder(QFile::encodeName(home).toStdString());
 
     const double boxWidth = pixelsToTwipsX(kPictureBoxWidth);
     const double boxHeight = pixelsToTwipsY(kPictureBoxHeight);

@@ -27,6 +27,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <string>
 
 namespace quellbit {
 
@@ -118,8 +119,8 @@ public:
     // them when it was accepted. The data file is named after these, so
     // browsing or selecting another entry before Convert cannot send the
     // dots of one picture into another picture's data file.
-    QString AcceptedFolder;
-    QString AcceptedName;
+    std::string AcceptedFolder;
+    std::string AcceptedName;
 
 protected:
     // Tab and Shift+Tab walk the focus order below, skipping disabled
@@ -131,6 +132,9 @@ private:
     void connectHandlers();
     void setTabOrders();
     void computeOutFilePath();
+    // Lists `folder`, or when it cannot be listed the nearest folder that
+    // can, saying so.
+    void showFolder(const std::string &folder);
 
     QPointer<Form2> Preview;
     QList<QWidget *> focusOrder_;

@@ -64,7 +64,7 @@ void Form1::Scan_Picture(std::int32_t onColor)
 {
     const std::int32_t width = BmpInfoHeader.biWidth;
     const std::int32_t height = BmpInfoHeader.biHeight;
-    OutputFile out(QFile::encodeName(OutFilePath).toStdString());
+    OutputFile out(OutFilePathBytes);
     LabelProgress progress(ProgressPer);
     scanPicture(Picture, onColor, ScanBounds, width, height, out, progress);
     out.commit();

@@ -8,7 +8,6 @@
 #include "imaging/raster_image.h"
 #include "intake/picture_intake.h"
 
-#include <QFile>
 #include <QMessageBox>
 
 namespace quellbit {
@@ -29,11 +28,11 @@ void Form1::File1_DblClick()
     // The separator always goes in, also after a root folder: "//a.bmp"
     // names the same file as "/a.bmp". With no entry selected the path
     // names the folder itself, which the intake refuses.
-    const QString folder = File1->path();
-    const QString name = File1->fileName();
+    const std::string folder = File1->pathBytes();
+    const std::string name = File1->fileNameBytes();
     PictureIntake intake;
     try {
-        intake = takePicture(QFile::encodeName(folder + QLatin1Char('/') + name).toStdString());
+        intake = takePicture(folder + "/" + name);
     } catch (const std::exception &failure) {
         // Nothing of the file is kept: the picture shown before, its
         // captions, the header records, Palette0 and Palette1 and OutFilePath

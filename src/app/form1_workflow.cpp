@@ -5,31 +5,57 @@
 #include "app/form1.h"
 #include "app/form2.h"
 #include "app/globals.h"
+#include "common/failure.h"
+#include "common/folder_listing.h"
+#include "common/shown_name.h"
 #include "convert/data_file.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace quellbit {
 
 void Form1::Drive1_Change()
 {
-    try {
-        Dir1->setPath(Drive1->drive());
-    } catch (const std::exception &failure) {
-        reportFailure(this, failure);
-    }
+    // Listed again even when the directory list shows that folder already.
+    const std::string before = Dir1->pathBytes();
+    showFolder(QFile::encodeName(Drive1->drive()).toStdString());
+    if (Dir1->pathBytes() == before)
+        Dir1_Change();
 }
 
 void Form1::Dir1_Change()
 {
     try {
-        File1->setPath(Dir1->path());
+        File1->setPathBytes(Dir1->pathBytes());
     } catch (const std::exception &failure) {
         reportFailure(this, failure);
     }
 }
 
+void Form1::showFolder(const std::string &folder)
+{
+    try {
+        Dir1->setPathBytes(folder);
+        return;
+    } catch (const Failure &failure) {
+        // The lists are never left with nothing to choose: the nearest
+        // folder that can be listed is shown instead, and the user told.
+        const std::string home = QFile::encodeName(QDir::homePath()).toStdString();
+        const std::string instead = nearestListableFolder(folder, home);
+        try {
+            Dir1->setPathBytes(instead);
+        } catch (const std::exception &) {
+        }
+        reportFailure(this, Failure(failure.file(), failure.reason() + "; the lists show " + shownName(instead)
+                                                        + " instead"));
+    }
+}
+
 void Form1::computeOutFilePath()
 {
-    OutFilePath = QString::fromStdString(dataFilePath(AcceptedFolder.toStdString(), AcceptedName.toStdString(), '/'));
+    OutFilePathBytes = dataFilePath(AcceptedFolder, AcceptedName, '/');
+    OutFilePath = QString::fromStdString(shownName(OutFilePathBytes));
 }
 
 void Form1::Ready_Convert()
@@ -81,6 +107,7 @@ void Form1::ResetButton_Click()
     ProgressPer->setText(QStringLiteral("0"));
     ConvertStatus = QStringLiteral("F");
     OutFilePath.clear();
+    OutFilePathBytes.clear();
     AcceptedFolder.clear();
     AcceptedName.clear();
 }

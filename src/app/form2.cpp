@@ -105,7 +105,7 @@ void Form2::Load_Preview()
         LcdPic->clear();
         throw Failure("(no data file)", "no picture has been converted yet, so there is nothing to show");
     }
-    loadPreview(QFile::encodeName(OutFilePath).toStdString(), state, *LcdPic, BmpInfoHeader.biWidth,
+    loadPreview(OutFilePathBytes, state, *LcdPic, BmpInfoHeader.biWidth,
                 BmpInfoHeader.biHeight);
 }
 

@@ -5,5 +5,6 @@ namespace quellbit {
 BITMAPINFOHEADER BmpInfoHeader;
 ScanRange ScanBounds;
 QString OutFilePath;
+std::string OutFilePathBytes;
 
 } // namespace quellbit

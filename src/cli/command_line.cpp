@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "common/output_file.h"
+#include "common/shown_name.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -108,51 +109,7 @@ std::string versionText()
 
 std::string readable(std::string_view text)
 {
-    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
-    std::string out;
-    out.reserve(text.size());
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            const bool control = (lead < 0x20 && lead != '\n') || lead == 0x7F;
-            out += control ? kReplacement : text.substr(i, 1);
-            ++i;
-            continue;
-        }
-        // The length of the sequence and the range its second byte must lie
-        // in (which rules out overlong forms, surrogates and values past
-        // U+10FFFF).
-        std::size_t length = 0;
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF)
-            length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        }
-        std::size_t valid = length == 0 ? 0 : 1;
-        while (valid > 0 && valid < length && i + valid < text.size()) {
-            const auto next = static_cast<unsigned char>(text[i + valid]);
-            if (next < (valid == 1 ? low : 0x80) || next > (valid == 1 ? high : 0xBF))
-                break;
-            ++valid;
-        }
-        if (length > 0 && valid == length) {
-            out += text.substr(i, length);
-            i += length;
-        } else {
-            out += kReplacement;
-            i += std::max<std::size_t>(valid, 1);
-        }
-    }
-    return out;
+    return shownMessage(text);
 }
 
 Invocation::Invocation(const Command &command, std::FILE *out, std::FILE *err)
@@ -252,7 +209,7 @@ void Invocation::showProgress(std::size_t done, std::size_t total, std::string_v
     if (errIsTerminal_ == 0)
         return;
     const std::string line
-        = "\r\x1b[K[" + std::to_string(done) + "/" + std::to_string(total) + "] " + readable(name);
+        = "\r\x1b[K[" + std::to_string(done) + "/" + std::to_string(total) + "] " + shownName(name);
     std::fwrite(line.data(), 1, line.size(), err_);
     std::fflush(err_);
     progressShown_ = true;

@@ -123,8 +123,8 @@ private:
 // error are `out` and `err`.
 int run(int argc, char **argv, std::FILE *out, std::FILE *err);
 
-// `text` with every byte sequence that is not UTF-8, and every control
-// character, as U+FFFD: a name as a terminal can show it.
+// `text` as a terminal can show it: every byte sequence that is not UTF-8
+// as U+FFFD, every control character but the line feed escaped.
 std::string readable(std::string_view text);
 
 } // namespace quellbit::cli

@@ -4,6 +4,7 @@
 
 #include "common/input_file.h"
 #include "common/output_file.h"
+#include "common/shown_name.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
@@ -72,7 +73,7 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
-    call.report(path + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+    call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
                 + "\n  " + kLimits);
     return std::nullopt;
 }
@@ -165,8 +166,8 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
             const std::string target = given ? *given : defaultOutput(path);
             const Destination destination = destinationOf(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
-                throw Failure(path, "not " + done + ": its " + output + " " + target + " is also the " + output + " of "
-                                        + *owner + ", " + done + " before it in this call");
+                throw Failure(path, "not " + done + ": its " + output + " " + shownName(target) + " is also the " + output
+                                        + " of " + shownName(*owner) + ", " + done + " before it in this call");
             outputs.claim(destination, path);
             step(path, target, destination);
         });
@@ -193,13 +194,13 @@ int convert(Invocation &call)
             return;
         }
         if (destination.file == picture->file)
-            throw Failure(path, "not converted: " + target + " is the picture itself");
+            throw Failure(path, "not converted: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
         scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
                     raster.height(), file, progress);
         file.commit();
-        call.print(target + "\n");
+        call.print(shownName(target) + "\n");
     });
     return !done ? kExitBroken : rejected ? kExitRejected : kExitOk;
 }
@@ -229,11 +230,11 @@ int render(Invocation &call)
             return;
         }
         if (sameFile(target, dataPath))
-            throw Failure(dataPath, "not drawn: " + target + " is the data file itself");
+            throw Failure(dataPath, "not drawn: " + shownName(target) + " is the data file itself");
         OutputFile file(target);
         file.write(picture);
         file.commit();
-        call.print(target + "\n");
+        call.print(shownName(target) + "\n");
     });
     return done ? kExitOk : kExitBroken;
 }
@@ -257,13 +258,13 @@ int check(Invocation &call)
         const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
         switch (result.outcome) {
         case DataFileComparison::Outcome::Identical:
-            call.print(dataPath + ": matches " + picture + "\n");
+            call.print(shownName(dataPath) + ": matches " + shownName(picture) + "\n");
             return;
         case DataFileComparison::Outcome::SameDots:
-            call.report(dataPath + ": " + result.describe());
+            call.report(shownName(dataPath) + ": " + result.describe());
             break;
         case DataFileComparison::Outcome::DotsDiffer:
-            call.report(dataPath + ": differs from what " + picture + " converts to: " + result.describe());
+            call.report(shownName(dataPath) + ": differs from what " + shownName(picture) + " converts to: " + result.describe());
             break;
         }
         status = kExitDiffers;
@@ -353,15 +354,15 @@ int prepare(Invocation &call)
         const PreparedPicture prepared = preparePicture(bytes, path, options);
         if (call.isStandardOutput(target, destination.file)) {
             call.print(prepared.bitmap());
-            call.report(describePreparation(path, prepared, options, "standard output"));
+            call.report(describePreparation(shownName(path), prepared, options, "standard output"));
             return;
         }
         if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
-            throw Failure(path, "not prepared: " + target + " is the picture itself");
+            throw Failure(path, "not prepared: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());
         file.commit();
-        call.report(describePreparation(path, prepared, options, target));
+        call.report(describePreparation(shownName(path), prepared, options, shownName(target)));
     });
     return done ? kExitOk : kExitBroken;
 }

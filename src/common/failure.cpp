@@ -1,5 +1,7 @@
 #include "common/failure.h"
 
+#include "common/shown_name.h"
+
 #include <utility>
 
 namespace quellbit {
@@ -7,7 +9,7 @@ namespace quellbit {
 namespace {
 std::string describe(const std::string &file, const std::string &reason)
 {
-    return file.empty() ? reason : file + ": " + reason;
+    return file.empty() ? reason : shownName(file) + ": " + reason;
 }
 } // namespace
 

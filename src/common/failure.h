@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 #include <string>
 #include <stdexcept>
 
@@ -25,5 +26,16 @@ private:
 // commas from 1,000 on ("4,096", "-2,147,483,648"). Captions and data files
 // keep plain digits.
 std::string thousands(std::int64_t value);
+
+// Runs `work`; memory running out on the way becomes a Failure naming `file`.
+template <typename Work>
+auto namingFileOnNoMemory(const std::string &file, Work &&work) -> decltype(work())
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc &) {
+        throw Failure(file, "not enough memory to go on");
+    }
+}
 
 } // namespace quellbit

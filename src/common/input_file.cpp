@@ -116,13 +116,9 @@ std::size_t InputFile::read(std::span<char> buffer)
     return static_cast<std::size_t>(got);
 }
 
-std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
-{
-    InputFile file(path, limit);
-    return readWholeFile(file);
-}
+namespace {
 
-std::vector<std::uint8_t> readWholeFile(InputFile &file)
+std::vector<std::uint8_t> readWholeBytes(InputFile &file)
 {
     // One byte more than the size: a file that has grown since the open is
     // read on, and the end is seen without a second pass.
@@ -139,6 +135,19 @@ std::vector<std::uint8_t> readWholeFile(InputFile &file)
     }
     bytes.resize(used);
     return bytes;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
+{
+    InputFile file(path, limit);
+    return readWholeFile(file);
+}
+
+std::vector<std::uint8_t> readWholeFile(InputFile &file)
+{
+    return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file); });
 }
 
 } // namespace quellbit

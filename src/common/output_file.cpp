@@ -192,8 +192,10 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
     }
 
     const auto [folder, name] = splitPath(replaced);
+    // A name that ends in a separator names a folder, and that folder is
+    // not there.
     if (name.empty() || name == "." || name == "..")
-        throw Failure(path_, "cannot be created: " + systemReason(EISDIR));
+        throw Failure(path_, "cannot be created: " + systemReason(exists ? EISDIR : error));
     name_ = name;
     folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0)

@@ -45,7 +45,7 @@ std::string layoutProblem(const BitmapHeaders &headers, const PictureLayout &lay
         return "an info header of " + bytes(info.biSize)
             + " is too short to decode; a one-bit picture needs one of 40 bytes or more";
     if (info.biCompression != 0)
-        return "compression " + number(info.biCompression) + " (" + compressionName(info.biCompression)
+        return "compression " + number(info.biCompression) + " (" + compressionName(info.biCompression, info.biSize)
             + ") is not defined for one-bit pictures";
     if (layout.tableEntries > kLargestTable)
         return "the colour table lists " + entries(layout.tableEntries) + "; a colour table has at most 256";
@@ -96,8 +96,11 @@ std::string pixelWithoutColor(std::span<const std::uint8_t> file, std::int32_t w
 
 } // namespace
 
-std::string compressionName(std::uint32_t compression)
+std::string compressionName(std::uint32_t compression, std::uint32_t headerSize)
 {
+    // The 64-byte header of OS/2 numbers two methods of its own.
+    if (headerSize == kOs2HeaderSize && (compression == 3 || compression == 4))
+        return compression == 3 ? "Huffman 1D" : "RLE24";
     switch (compression) {
     case 0:
         return "none";
@@ -176,7 +179,9 @@ void decodeOneBitPixels(std::span<const std::uint8_t> file, const BitmapHeaders 
     }
 }
 
-PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name)
+namespace {
+
+PictureIntake intakeOf(std::span<const std::uint8_t> bytes, const std::string &name)
 {
     PictureIntake intake;
     intake.headers = parseBitmapHeaders(bytes, name);
@@ -190,6 +195,13 @@ PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string
     });
     intake.raster = std::move(raster);
     return intake;
+}
+
+} // namespace
+
+PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name)
+{
+    return namingFileOnNoMemory(name, [&] { return intakeOf(bytes, name); });
 }
 
 PictureIntake takePicture(const std::string &path)

@@ -69,7 +69,8 @@ PictureLayout pictureLayout(const BitmapHeaders &headers);
 
 // The name of a biCompression value: "none", "RLE8", "RLE4", "bit fields",
 // "JPEG", "PNG", "alpha bit fields", "CMYK", "CMYK RLE8", "CMYK RLE4",
-// "unknown".
-std::string compressionName(std::uint32_t compression);
+// "unknown"; under the 64-byte OS/2 header 3 is "Huffman 1D" and 4 "RLE24".
+inline constexpr std::uint32_t kOs2HeaderSize = 64;
+std::string compressionName(std::uint32_t compression, std::uint32_t headerSize = kInfoHeaderSize);
 
 } // namespace quellbit

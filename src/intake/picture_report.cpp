@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "common/input_file.h"
+#include "common/shown_name.h"
 #include "intake/picture_intake.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ std::string headerLines(const BitmapHeaders &h)
                     : ""));
     text += line("planes", number(info.biPlanes) + " (not judged)");
     text
-        += line("compression", number(info.biCompression) + " (" + compressionName(info.biCompression) + ")");
+        += line("compression", number(info.biCompression) + " (" + compressionName(info.biCompression, info.biSize) + ")");
     return text;
 }
 
@@ -124,7 +125,7 @@ std::string layoutLines(const BitmapHeaders &h, const PictureLayout &layout)
 PictureReport reportPicture(std::span<const std::uint8_t> file, const std::string &name)
 {
     PictureReport report;
-    report.text = line("file", name + " (" + bytes(file.size()) + ")");
+    report.text = line("file", shownName(name) + " (" + bytes(file.size()) + ")");
     auto verdict = [&report](PictureStatus status, const std::string &text) {
         report.text += line("verdict", text);
         report.status = status;

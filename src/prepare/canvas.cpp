@@ -25,8 +25,11 @@ Placement placePicture(
 {
     Placement p {width, height, 0, 0};
     if (sizing == Sizing::Crop) {
-        p.left = -cropX;
-        p.top = -cropY;
+        // Past twice the largest side every corner gives the same white
+        // canvas: held there, the offsets cannot overflow.
+        constexpr std::int32_t kFar = 2 * static_cast<std::int32_t>(kLargestSide);
+        p.left = -std::clamp(cropX, -kFar, kFar);
+        p.top = -std::clamp(cropY, -kFar, kFar);
         return p;
     }
     if (width == kWidth && height == kHeight)

@@ -27,9 +27,9 @@ std::string count(std::uint64_t n)
     return thousands(static_cast<std::int64_t>(n));
 }
 
-std::string compression(std::uint32_t value)
+std::string compression(std::uint32_t value, std::uint32_t headerSize)
 {
-    return std::to_string(value) + " (" + compressionName(value) + ")";
+    return std::to_string(value) + " (" + compressionName(value, headerSize) + ")";
 }
 
 // One colour channel of a bit-field pixel: where it lies and how far it goes.
@@ -120,14 +120,14 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
     const std::uint32_t c = layout.compression;
     const bool fits = c == 0 || (c == 1 && bits == 8) || (c == 2 && bits == 4)
         || ((c == 3 || c == 6) && (bits == 16 || bits == 32));
-    if (c == 4 || c == 5 || c > 6)
-        throw Failure(name, "compression " + compression(c) + " is not one prepare reads");
+    if (c == 4 || c == 5 || c > 6 || (c == 3 && headerSize == kOs2HeaderSize))
+        throw Failure(name, "compression " + compression(c, headerSize) + " is not one prepare reads");
     if (!fits)
         throw Failure(name,
-            "compression " + compression(c) + " is not defined for " + std::to_string(bits)
+            "compression " + compression(c, headerSize) + " is not defined for " + std::to_string(bits)
                 + "-bit pictures");
     if (layout.topDown && (c == 1 || c == 2))
-        throw Failure(name, "compression " + compression(c) + " is not defined for top-down rows");
+        throw Failure(name, "compression " + compression(c, headerSize) + " is not defined for top-down rows");
 
     if (bits <= 8) {
         const std::uint32_t full = 1u << bits;
@@ -161,6 +161,13 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
                 name, "the file ends after " + count(bytes.size()) + " bytes, inside the colour masks");
         for (std::size_t i = 0; i < masks; ++i)
             layout.masks[i] = get32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
+        const std::uint32_t pixelBits = bits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+        static constexpr const char *kChannelNames[] = {"red", "green", "blue"};
+        for (std::size_t i = 0; i < 3; ++i)
+            if ((layout.masks[i] & pixelBits) == 0)
+                throw Failure(name,
+                    std::string("the ") + kChannelNames[i] + " mask selects no bit of a " + std::to_string(bits)
+                        + "-bit pixel");
         if (headerSize == kInfoHeaderSize)
             tableAt += 4 * masks;
     } else if (bits == 16) {
@@ -192,8 +199,7 @@ void badIndex(const std::string &name, const Layout &layout, std::int32_t x, std
             + std::to_string(layout.palette.size()) + (layout.palette.size() == 1 ? " entry" : " entries"));
 }
 
-void decodeUncompressed(
-    std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout, PictureRows &rows)
+void checkPixelData(std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout)
 {
     const std::uint64_t need
         = static_cast<std::uint64_t>(layout.rowBytes) * static_cast<std::uint64_t>(layout.height);
@@ -203,7 +209,11 @@ void decodeUncompressed(
             "the pixel data ends after row " + count(have / layout.rowBytes) + " of "
                 + count(static_cast<std::uint64_t>(layout.height)) + " (" + count(have) + " of " + count(need)
                 + " bytes)");
+}
 
+void decodeUncompressed(
+    std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout, PictureRows &rows)
+{
     const int bits = layout.bitCount;
     const std::size_t width = static_cast<std::size_t>(layout.width);
     const Channel red(layout.masks[0]), green(layout.masks[1]), blue(layout.masks[2]);
@@ -281,9 +291,11 @@ void decodeRunLength(
     std::size_t x = 0;
     bool blank = true;
 
+    // Counts no further than the picture's height.
     auto emit = [&]() {
-        if (stored < layout.height)
-            rows.row(shownRow(layout, stored), Samples::Rgba, out);
+        if (stored >= layout.height)
+            return;
+        rows.row(shownRow(layout, stored), Samples::Rgba, out);
         if (!blank)
             std::fill(out.begin(), out.end(), 0);
         blank = true;
@@ -338,7 +350,7 @@ void decodeRunLength(
             if (end - at < 2)
                 throw endsEarly();
             x += bytes[at];
-            for (unsigned k = 0; k < bytes[at + 1]; ++k)
+            for (unsigned k = 0; k < bytes[at + 1] && stored < layout.height; ++k)
                 emit();
             at += 2;
         } else { // c pixels as they stand, padded to a whole 16-bit word
@@ -350,7 +362,8 @@ void decodeRunLength(
                 put(four ? (k % 2 == 0 ? bytes[at + k / 2] >> 4 : bytes[at + k / 2] & 0x0F) : bytes[at + k]);
             at += padded;
         }
-        if (stored >= layout.height && at >= end)
+        // Every row is done: what follows cannot draw anything.
+        if (stored >= layout.height)
             return;
     }
 }
@@ -360,6 +373,9 @@ void decodeRunLength(
 void decodeBitmap(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
 {
     const Layout layout = readLayout(bytes, name);
+    const bool runLength = layout.compression == 1 || layout.compression == 2;
+    if (!layout.oneBit && !runLength)
+        checkPixelData(bytes, name, layout);
     rows.begin(layout.width, layout.height);
     if (layout.oneBit) {
         std::vector<std::uint8_t> out(static_cast<std::size_t>(layout.width) * 3);
@@ -375,7 +391,7 @@ void decodeBitmap(std::span<const std::uint8_t> bytes, const std::string &name, 
                 }
                 rows.row(y, Samples::Rgb, out);
             });
-    } else if (layout.compression == 1 || layout.compression == 2)
+    } else if (runLength)
         decodeRunLength(bytes, name, layout, rows);
     else
         decodeUncompressed(bytes, name, layout, rows);

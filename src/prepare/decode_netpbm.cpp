@@ -57,9 +57,13 @@ public:
         return at_ < bytes_.size();
     }
 
-    // The single white-space byte that ends the header of a raw picture.
+    // The single white-space byte that ends the header of a raw picture; a
+    // comment may stand before it, and its line end is that byte.
     void endOfHeader()
     {
+        if (at_ < bytes_.size() && bytes_[at_] == '#')
+            while (at_ < bytes_.size() && bytes_[at_] != '\n' && bytes_[at_] != '\r')
+                ++at_;
         if (at_ >= bytes_.size() || !isSpace(bytes_[at_]))
             throw Failure(name_, "no white space after the header");
         ++at_;

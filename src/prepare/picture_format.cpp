@@ -128,12 +128,13 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
         return {PictureFormat::Png, "a PNG picture"};
     if (startsWith(bytes, "BM"))
         return {PictureFormat::Bitmap, "a BMP picture"};
-    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6' && isSpace(bytes[2]))
+    if (bytes.size() >= 3 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '6'
+        && (isSpace(bytes[2]) || bytes[2] == '#'))
         return {PictureFormat::Netpbm,
             bytes[1] == '1' || bytes[1] == '4'       ? "a PBM picture"
                 : bytes[1] == '2' || bytes[1] == '5' ? "a PGM picture"
                                                      : "a PPM picture"};
-    if (startsWith(bytes, "P7") && bytes.size() >= 3 && isSpace(bytes[2]))
+    if (startsWith(bytes, "P7") && bytes.size() >= 3 && (isSpace(bytes[2]) || bytes[2] == '#'))
         return other("a PAM picture");
     for (const Signature &s : kSignatures)
         if (startsWith(bytes, s.first, s.firstAt) && (s.second.empty() || startsWith(bytes, s.second, 8)))

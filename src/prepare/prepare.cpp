@@ -2,6 +2,7 @@
 
 #include "common/failure.h"
 #include "common/lcd.h"
+#include "common/shown_name.h"
 #include "intake/bitmap_encoder.h"
 #include "prepare/decoders.h"
 #include "prepare/picture_format.h"
@@ -51,20 +52,38 @@ std::string PreparedPicture::bitmap() const
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options)
 {
-    return prepareDecoded([&](PictureRows &rows) { decodePicture(bytes, name, rows); }, options);
+    return prepareDecoded([&](PictureRows &rows) { decodePicture(bytes, name, rows); }, options, name);
 }
 
-PreparedPicture prepareDecoded(const std::function<void(PictureRows &)> &decode, const PrepareOptions &options)
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name)
 {
-    CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
-    decode(builder);
-    PreparedPicture prepared;
-    prepared.sourceWidth = builder.sourceWidth();
-    prepared.sourceHeight = builder.sourceHeight();
-    prepared.placement = builder.placement();
-    prepared.black = toneCanvas(builder.finish(), options.tone, options.threshold, options.invert);
-    return prepared;
+    return namingFileOnNoMemory(name, [&] {
+        CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
+        decode(builder);
+        PreparedPicture prepared;
+        prepared.sourceWidth = builder.sourceWidth();
+        prepared.sourceHeight = builder.sourceHeight();
+        prepared.placement = builder.placement();
+        prepared.black = toneCanvas(builder.finish(), options.tone, options.threshold, options.invert);
+        return prepared;
+    });
 }
+
+namespace {
+
+// Thrown by HeaderProbe once a decoder has judged the headers and the size.
+struct HeadersJudged { };
+
+// What a decoder hands on, stopped before the first row is decoded.
+class HeaderProbe final : public PictureRows {
+public:
+    void begin(std::int32_t, std::int32_t) override { throw HeadersJudged {}; }
+    bool wants(std::int32_t) const override { return false; }
+    void row(std::int32_t, Samples, std::span<const std::uint8_t>) override { }
+};
+
+} // namespace
 
 std::string describePreparation(const std::string &picture, const PreparedPicture &prepared,
     const PrepareOptions &options, const std::string &output)
@@ -141,12 +160,16 @@ std::string prepareCommand(const std::string &picturePath)
 
 std::string prepareSuggestion(std::span<const std::uint8_t> bytes, const std::string &picturePath)
 {
+    // The headers tell whether prepare reads the picture; its pixels are
+    // not decoded for a suggestion.
     try {
-        (void)preparePicture(bytes, picturePath, {});
+        HeaderProbe probe;
+        decodePicture(bytes, picturePath, probe);
+    } catch (const HeadersJudged &) {
     } catch (const Failure &) {
         return {};
     }
-    return "make a copy:    " + prepareCommand(picturePath) + "  (writes " + preparedPath(picturePath)
+    return "make a copy:    " + prepareCommand(picturePath) + "  (writes " + shownName(preparedPath(picturePath))
         + ", 240 x 128 at 1 bit)\n";
 }
 

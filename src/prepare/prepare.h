@@ -47,8 +47,10 @@ PreparedPicture preparePicture(
 
 // The same for a picture decoded elsewhere (by a web browser): `decode`
 // hands the picture on to the rows it is given, as a decoder does
-// (picture_rows.h), calling checkPictureSize() before begin().
-PreparedPicture prepareDecoded(const std::function<void(PictureRows &)> &decode, const PrepareOptions &options);
+// (picture_rows.h), calling checkPictureSize() before begin(). `name`
+// names the picture when memory runs out.
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name);
 
 // One line on what was done:
 // "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black -> photo-lcd.bmp".

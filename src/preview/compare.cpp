@@ -28,16 +28,11 @@ std::vector<std::string_view> conversionLines(std::string_view text)
     return lines;
 }
 
-// Plots one line as the preview does: false for a line too short to decode,
-// which ends the preview.
-bool plotLine(std::string_view line, PlotState &state, DotGrid &grid)
+// Plots one line as the preview does.
+void plotLine(std::string_view line, PlotState &state, DotGrid &grid)
 {
-    if (line.empty())
-        return true;
-    if (line.size() < kShortestDataLine)
-        return false;
-    plotBits(decodeLine(line), state, grid, grid.width(), grid.height());
-    return true;
+    if (!line.empty())
+        plotBits(decodeLine(line), state, grid, grid.width(), grid.height());
 }
 
 // How far the plot has come, as an index into the grid's dots.
@@ -157,7 +152,6 @@ DataFileComparison compareDataLines(DataLines &lines, std::string_view expected)
     DataFileComparison result;
     DotGrid gotDots(kPictureWidth, kPictureHeight);
     PlotState state;
-    bool plotting = true;
     long long textLine = 0;       // the first line whose text differs
     long long firstDotLine = 0;   // the line that plotted the first differing dot
     std::size_t compared = 0;     // the dots before this are compared
@@ -176,12 +170,10 @@ DataFileComparison compareDataLines(DataLines &lines, std::string_view expected)
             else
                 result.how = describeEnd(end);
         }
-        if (plotting && !plotLine(line, state, gotDots)) {
-            // The preview stops at this line: the dots from here on are missing.
-            plotting = false;
-            if (firstDotLine == 0 && compared < gotDots.dots().size())
-                firstDotLine = number;
-        }
+        // A line the preview cannot draw makes the file unreadable, as it
+        // is for the preview and for render.
+        lines.checkDecodable(line);
+        plotLine(line, state, gotDots);
         if (firstDotLine == 0) {
             // Dots once passed are never plotted again: compare them now.
             const std::size_t reached = plotted(state, gotDots);

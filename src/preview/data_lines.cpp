@@ -1,6 +1,7 @@
 #include "preview/data_lines.h"
 
 #include "common/failure.h"
+#include "preview/plot.h"
 
 #include <algorithm>
 #include <cstring>
@@ -75,6 +76,13 @@ bool DataLines::next(std::string_view &line, LineEnd &end)
         }
         return true;
     }
+}
+
+void DataLines::checkDecodable(std::string_view line) const
+{
+    if (!line.empty() && line.size() < kShortestDataLine)
+        throw Failure(name_, "line " + thousands(number_) + " has " + std::to_string(line.size())
+                                 + " characters, too few for a data line (at least 13)");
 }
 
 } // namespace quellbit

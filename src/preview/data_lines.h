@@ -36,6 +36,12 @@ public:
     // The number of the line next() gave last, counting from 1 (empty lines
     // count).
     long long number() const { return number_; }
+    const std::string &name() const { return name_; }
+
+    // Throws the Failure for the line next() gave last when it is too short
+    // to decode ("line 2 has 4 characters, too few for a data line (at
+    // least 13)"); an empty line is no data line and passes.
+    void checkDecodable(std::string_view line) const;
 
 private:
     static constexpr std::size_t kUnknown = static_cast<std::size_t>(-1);

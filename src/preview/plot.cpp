@@ -160,7 +160,7 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
 namespace {
 
 // Plots every non-empty line of a data file in order.
-void plotLines(DataLines &lines, const std::string &name, PlotState &state, Surface &surface, std::int32_t width,
+void plotLines(DataLines &lines, PlotState &state, Surface &surface, std::int32_t width,
                std::int32_t height)
 {
     std::string bits;
@@ -169,9 +169,7 @@ void plotLines(DataLines &lines, const std::string &name, PlotState &state, Surf
     while (lines.next(line, end)) {
         if (line.empty())
             continue;
-        if (line.size() < kShortestDataLine)
-            throw Failure(name, "line " + thousands(lines.number()) + " has " + std::to_string(line.size())
-                                    + " characters, too few for a data line (at least 13)");
+        lines.checkDecodable(line);
         decodeLineInto(line, bits);
         plotBits(bits, state, surface, width, height);
     }
@@ -186,7 +184,7 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
 
     InputFile file(path);
     DataLines lines([&file](std::span<char> block) { return file.read(block); }, path);
-    plotLines(lines, path, state, surface, width, height);
+    plotLines(lines, state, surface, width, height);
 }
 
 void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
@@ -199,7 +197,7 @@ void plotDataStream(std::istream &in, const std::string &name, PlotState &state,
         return static_cast<std::size_t>(in.gcount());
     };
     DataLines lines(read, name);
-    plotLines(lines, name, state, surface, width, height);
+    plotLines(lines, state, surface, width, height);
 }
 
 void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
@@ -211,7 +209,7 @@ void plotDataText(std::string_view text, const std::string &name, PlotState &sta
         return n;
     };
     DataLines lines(read, name);
-    plotLines(lines, name, state, surface, width, height);
+    plotLines(lines, state, surface, width, height);
 }
 
 std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,

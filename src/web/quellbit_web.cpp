@@ -207,7 +207,7 @@ val prepareRgba(std::int32_t width, std::int32_t height, const val &rgba, const 
                              std::span<const std::uint8_t>(pixels).subspan(static_cast<std::size_t>(y) * rowBytes,
                                                                            rowBytes));
         };
-        return preparedOf(prepareDecoded(decode, o), name, o);
+        return preparedOf(prepareDecoded(decode, o, name), name, o);
     } catch (const std::exception &failure) {
         return failureOf(failure);
     }

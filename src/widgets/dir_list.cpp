@@ -1,22 +1,27 @@
 #include "widgets/dir_list.h"
 
 #include "common/failure.h"
+#include "common/folder_listing.h"
+#include "common/shown_name.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QCollator>
+#include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QStyle>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace quellbit {
 
 namespace {
 
 constexpr int kFolderRole = Qt::UserRole;
+constexpr int kBytesRole = Qt::UserRole + 1;
 
-std::string text(const QString &s) { return s.toStdString(); }
+QString shown(const std::string &name) { return QString::fromStdString(shownName(name)); }
 
 } // namespace
 
@@ -32,55 +37,72 @@ DirList::DirList(QWidget *parent) : QTreeWidget(parent)
     connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem *item, int) { openItem(item); });
 }
 
+QString DirList::path() const
+{
+    return shown(path_);
+}
+
 QString DirList::folderOf(const QTreeWidgetItem *item)
 {
     return item ? item->data(0, kFolderRole).toString() : QString();
 }
 
+std::string DirList::folderBytesOf(const QTreeWidgetItem *item)
+{
+    return item ? item->data(0, kBytesRole).toByteArray().toStdString() : std::string();
+}
+
 void DirList::setPath(const QString &path)
 {
-    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
-    const QFileInfo info(clean);
-    if (!info.exists())
-        throw Failure(text(clean), "the folder does not exist");
-    if (!info.isDir())
-        throw Failure(text(clean), "this is not a folder");
-    QDir dir(clean);
-    if (!info.isReadable() || !dir.isReadable())
-        throw Failure(text(clean), "the folder cannot be read");
-    const QStringList subfolders =
-        dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware);
+    setPathBytes(QFile::encodeName(path).toStdString());
+}
+
+void DirList::setPathBytes(const std::string &path)
+{
+    const std::string clean = cleanFolderPath(path);
+    std::vector<std::string> subfolders;
+    for (FolderEntry &entry : listFolder(clean))
+        if (entry.folder)
+            subfolders.push_back(std::move(entry.name));
+    QCollator order;
+    order.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(subfolders.begin(), subfolders.end(),
+              [&order](const std::string &a, const std::string &b) { return order.compare(shown(a), shown(b)) < 0; });
     fill(clean, subfolders);
     if (clean != path_) {
         path_ = clean;
-        emit pathChanged(path_);
+        emit pathChanged(this->path());
     }
 }
 
-void DirList::fill(const QString &path, const QStringList &subfolders)
+void DirList::fill(const std::string &path, const std::vector<std::string> &subfolders)
 {
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto add = [](QTreeWidgetItem *item, const std::string &folder, const QIcon &icon) {
+        item->setIcon(0, icon);
+        item->setData(0, kFolderRole, shown(folder));
+        item->setData(0, kBytesRole, QByteArray::fromStdString(folder));
+    };
 
     // "/", then each folder of the path one level further in.
-    QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     QTreeWidgetItem *parent = new QTreeWidgetItem(this, QStringList(QStringLiteral("/")));
-    parent->setIcon(0, open);
-    parent->setData(0, kFolderRole, QStringLiteral("/"));
-    QString walked;
-    for (const QString &part : parts) {
-        walked += QLatin1Char('/') + part;
-        auto *item = new QTreeWidgetItem(parent, QStringList(part));
-        item->setIcon(0, open);
-        item->setData(0, kFolderRole, walked);
+    add(parent, "/", open);
+    std::string walked;
+    for (std::size_t at = 1; at < path.size();) {
+        const std::size_t slash = std::min(path.find('/', at), path.size());
+        const std::string part = path.substr(at, slash - at);
+        walked += "/" + part;
+        auto *item = new QTreeWidgetItem(parent, QStringList(shown(part)));
+        add(item, walked, open);
         parent = item;
+        at = slash + 1;
     }
     QTreeWidgetItem *current = parent;
-    for (const QString &sub : subfolders) {
-        auto *item = new QTreeWidgetItem(current, QStringList(sub));
-        item->setIcon(0, closed);
-        item->setData(0, kFolderRole, walked + QLatin1Char('/') + sub);
+    for (const std::string &sub : subfolders) {
+        auto *item = new QTreeWidgetItem(current, QStringList(shown(sub)));
+        add(item, walked + "/" + sub, closed);
     }
     expandAll();
     setCurrentItem(current);
@@ -95,7 +117,7 @@ void DirList::drawBranches(QPainter *, const QRect &, const QModelIndex &) const
 void DirList::openItem(QTreeWidgetItem *item)
 {
     if (item)
-        setPath(folderOf(item));
+        setPathBytes(folderBytesOf(item));
 }
 
 bool DirList::isNameCut(const QTreeWidgetItem *item) const

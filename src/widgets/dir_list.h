@@ -5,10 +5,14 @@
 // the current folder one level further in with closed-folder icons.
 // Double-click or Enter on an entry makes that folder the current path. A
 // folder whose name is cut short in the list shows its whole path as a
-// tooltip.
+// tooltip. Each entry keeps its folder's path as the bytes the file system
+// holds; names are shown as text (see shownName).
 
 #include <QString>
 #include <QTreeWidget>
+
+#include <string>
+#include <vector>
 
 namespace quellbit {
 
@@ -17,17 +21,21 @@ class DirList : public QTreeWidget {
 public:
     explicit DirList(QWidget *parent = nullptr);
 
-    // The current path: absolute, without a trailing separator except for
-    // the root "/".
-    QString path() const { return path_; }
+    // The current path as shown: absolute, without a trailing separator
+    // except for the root "/".
+    QString path() const;
+    // The current path's bytes.
+    const std::string &pathBytes() const { return path_; }
     // Makes `path` the current path and lists it. Emits pathChanged() when
     // the path differs from the current one. Throws Failure naming the
-    // folder when it does not exist or cannot be read; the list then stays
-    // as it was.
+    // folder when it does not exist or cannot be listed; the list then
+    // stays as it was.
     void setPath(const QString &path);
+    void setPathBytes(const std::string &path);
 
-    // The folder an entry stands for.
+    // The folder an entry stands for, as shown and as bytes.
     static QString folderOf(const QTreeWidgetItem *item);
+    static std::string folderBytesOf(const QTreeWidgetItem *item);
     // Whether the entry's name is cut short where the list shows it.
     bool isNameCut(const QTreeWidgetItem *item) const;
 
@@ -41,9 +49,9 @@ protected:
 
 private:
     void openItem(QTreeWidgetItem *item);
-    void fill(const QString &path, const QStringList &subfolders);
+    void fill(const std::string &path, const std::vector<std::string> &subfolders);
 
-    QString path_;
+    std::string path_;
 };
 
 } // namespace quellbit

@@ -11,12 +11,10 @@ DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     refresh();
-    connect(this, &QComboBox::currentIndexChanged, this, [this](int) {
-        const QString now = currentText();
-        if (now == last_)
-            return;
-        last_ = now;
-        emit driveChanged(now);
+    // Every choice of the user counts, also of the drive shown already.
+    connect(this, &QComboBox::activated, this, [this](int) {
+        last_ = currentText();
+        emit driveChanged(last_);
     });
 }
 
@@ -75,6 +73,10 @@ void DriveList::setDrive(const QString &root)
         index = count() - 1;
     }
     setCurrentIndex(index);
+    if (currentText() != last_) {
+        last_ = currentText();
+        emit driveChanged(last_);
+    }
 }
 
 void DriveList::refresh()

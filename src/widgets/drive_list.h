@@ -28,7 +28,8 @@ public:
     // The current drive (a root path such as "/" or "/media/usb").
     QString drive() const { return currentText(); }
     // Makes `root` the current drive (adding it to the list if it is not
-    // there); emits driveChanged() when the current drive changes.
+    // there); emits driveChanged() when the current drive changes. A
+    // choice of the user emits it always, also for the drive shown.
     void setDrive(const QString &root);
 
     // Reads the mounted volumes again, keeping the current drive.

@@ -1,25 +1,46 @@
 #include "widgets/file_list.h"
 
 #include "common/failure.h"
+#include "common/folder_listing.h"
+#include "common/shown_name.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QCollator>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace quellbit {
+
+namespace {
+
+constexpr int kBytesRole = Qt::UserRole;
+
+QString shown(const std::string &name) { return QString::fromStdString(shownName(name)); }
+
+} // namespace
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
 }
 
+QString FileList::path() const
+{
+    return shown(path_);
+}
+
 void FileList::setPath(const QString &path)
 {
-    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
-    const QFileInfo info(clean);
-    if (!info.isDir() || !QDir(clean).isReadable())
-        throw Failure(clean.toStdString(), "the folder cannot be read");
+    setPathBytes(QFile::encodeName(path).toStdString());
+}
+
+void FileList::setPathBytes(const std::string &path)
+{
+    const std::string clean = cleanFolderPath(path);
+    (void)listFolder(clean); // throws when it cannot be listed
     path_ = clean;
     refresh();
 }
@@ -27,19 +48,29 @@ void FileList::setPath(const QString &path)
 void FileList::setPattern(const QString &pattern)
 {
     pattern_ = pattern;
-    if (!path_.isEmpty())
+    if (!path_.empty())
         refresh();
 }
 
 void FileList::refresh()
 {
     clear();
-    if (path_.isEmpty())
+    if (path_.empty())
         return;
-    // Without QDir::CaseSensitive the name filter ignores letter case.
-    const QDir dir(path_);
-    addItems(dir.entryList(QStringList(pattern_), QDir::Files,
-                           QDir::Name | QDir::IgnoreCase | QDir::LocaleAware));
+    const QRegularExpression whole = QRegularExpression::fromWildcard(pattern_, Qt::CaseInsensitive);
+    std::vector<std::pair<QString, std::string>> names;
+    for (FolderEntry &entry : listFolder(path_)) {
+        QString name = shown(entry.name);
+        if (!entry.folder && whole.match(name).hasMatch())
+            names.emplace_back(std::move(name), std::move(entry.name));
+    }
+    QCollator order;
+    order.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&order](const auto &a, const auto &b) { return order.compare(a.first, b.first) < 0; });
+    for (const auto &[name, bytes] : names) {
+        auto *item = new QListWidgetItem(name, this);
+        item->setData(kBytesRole, QByteArray::fromStdString(bytes));
+    }
     setCurrentRow(-1);
     clearSelection();
 }
@@ -48,6 +79,12 @@ QString FileList::fileName() const
 {
     const QList<QListWidgetItem *> chosen = selectedItems();
     return chosen.isEmpty() ? QString() : chosen.first()->text();
+}
+
+std::string FileList::fileNameBytes() const
+{
+    const QList<QListWidgetItem *> chosen = selectedItems();
+    return chosen.isEmpty() ? std::string() : chosen.first()->data(kBytesRole).toByteArray().toStdString();
 }
 
 bool FileList::selectFile(const QString &name)

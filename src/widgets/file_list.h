@@ -8,9 +8,14 @@
 // Enter on the current entry; either way the entry is selected first, then
 // fileChosen() is emitted. A click or double-click on the empty part of the
 // list changes nothing: the selection stays and nothing is chosen.
+//
+// Every name the folder holds is listed, also one that is not UTF-8: shown
+// as text (see shownName), kept as its bytes for opening.
 
 #include <QListWidget>
 #include <QString>
+
+#include <string>
 
 namespace quellbit {
 
@@ -19,17 +24,21 @@ class FileList : public QListWidget {
 public:
     explicit FileList(QWidget *parent = nullptr);
 
-    // The folder listed, as it was set (absolute, no trailing separator
-    // except for the root "/").
-    QString path() const { return path_; }
+    // The folder listed, as shown (absolute, no trailing separator except
+    // for the root "/"), and as bytes.
+    QString path() const;
+    const std::string &pathBytes() const { return path_; }
     // Lists the matching files of `path`; no entry is selected afterwards.
-    // Throws Failure naming the folder when it cannot be read.
+    // Throws Failure naming the folder when it cannot be listed.
     void setPath(const QString &path);
+    void setPathBytes(const std::string &path);
 
     void setPattern(const QString &pattern);
 
-    // The selected entry's name; empty when none is selected.
+    // The selected entry's name as shown and as bytes; empty when none is
+    // selected.
     QString fileName() const;
+    std::string fileNameBytes() const;
     // Selects the entry `name` (exact match); false when it is not listed.
     bool selectFile(const QString &name);
 
@@ -46,7 +55,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    QString path_;
+    std::string path_;
     QString pattern_ = QStringLiteral("*.*");
 };
 

@@ -34,10 +34,16 @@ Bytes bytesOf(const std::string &text)
     return Bytes(text.begin(), text.end());
 }
 
-Bytes readFixture(const std::string &name)
+Bytes readFixture(const std::string &name, const std::string &folder = "/prepare/")
 {
-    std::ifstream in(std::string(QUELLBIT_TEST_DATA) + "/prepare/" + name, std::ios::binary);
+    std::ifstream in(std::string(QUELLBIT_TEST_DATA) + folder + name, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// A hostile file the prepare fuzzer starts from.
+Bytes hostile(const std::string &name)
+{
+    return readFixture(name, "/fuzz/prepare/");
 }
 
 Bytes bmp(const testbmp::Layout &layout)
@@ -171,6 +177,10 @@ TEST_CASE(handBuiltBitmapsGiveThePattern)
                     0, 2, 0, 2,                       // two rows up, same column
                     0, 0, 3, 1, 0, 2, 4, 0, 1, 1, 0, 0, 0, 1}), // XXX....X at the top
             [](int x, int y) { return patternDot(x, y) && (y < 34 || y >= 94); }},
+        {"RLE8: deltas past the top row end the picture", rle(8, {1, 1, 0, 2, 0, 255, 0, 2, 0, 255, 1, 1}),
+            // Only the first pixel of the bottom row is set: 30 x 30 dots
+            // of the canvas, under the 4 rows of margin.
+            [](int x, int y) { return x < 30 && y >= 94 && y < 124; }},
         {"RLE4: runs of two alternating colours, absolute runs padded to a word",
             rle(4, {1, 0x11, 4, 0x22, 3, 0x11, 0, 0,              // X....XXX
                     4, 0x21, 2, 0x22, 2, 0x12, 0, 0,              // .X.X..X.
@@ -202,6 +212,7 @@ TEST_CASE(placement)
         std::int32_t width, height;
         Sizing sizing;
         std::string expected; // size, then where its top-left pixel lands
+        std::int32_t crop = 0;
     };
     for (const Row &row : std::initializer_list<Row> {
              {"1024 x 768 fill: 26 rows cut above", 1024, 768, Sizing::Fill, "240 x 180 at 0,-26"},
@@ -209,9 +220,11 @@ TEST_CASE(placement)
              {"100 x 100 fit: centred", 100, 100, Sizing::Fit, "128 x 128 at 56,0"},
              {"640 x 480 stretch", 640, 480, Sizing::Stretch, "240 x 128 at 0,0"},
              {"100000 x 1 fit: still 1 row high, the odd row of margin below", 100000, 1, Sizing::Fit,
-                 "240 x 1 at 0,63"}}) {
+                 "240 x 1 at 0,63"},
+             {"crop at the most negative corner: held at twice the largest side", 100, 100, Sizing::Crop,
+                 "100 x 100 at 2097152,2097152", INT32_MIN}}) {
         ROW(row.name);
-        const Placement p = placePicture(row.width, row.height, row.sizing);
+        const Placement p = placePicture(row.width, row.height, row.sizing, row.crop, row.crop);
         CHECK_EQ(std::to_string(p.width) + " x " + std::to_string(p.height) + " at " + std::to_string(p.left)
                 + "," + std::to_string(p.top),
             row.expected);
@@ -357,6 +370,17 @@ TEST_CASE(blackAndWhiteComesThroughUnchanged)
     }
 }
 
+TEST_CASE(netpbmCommentsStandWhereWhiteSpaceMay)
+{
+    for (const auto &[name, header] : {std::pair {"straight after the magic number", "P4#c\n240 128\n"},
+             std::pair {"before the white space that ends the header", "P4 240 128#c\n"}}) {
+        ROW(name);
+        Bytes bytes = bytesOf(header);
+        bytes.resize(bytes.size() + 30 * 128, 0xFF); // every dot black
+        CHECK_EQ(prepare(bytes).blackDots(), std::size_t(kW * kH));
+    }
+}
+
 TEST_CASE(refusalsNameTheFileAndTheReason)
 {
     const Bytes png = readFixture("png-rgb8.png");
@@ -389,6 +413,20 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
             "pixel (7, 0) from the top left uses colour table entry 1, but the table has one entry only"},
         {"bitmap with a JPEG inside", bmp({.bitCount = 24, .compression = 4}),
             "compression 4 (JPEG) is not one prepare reads"},
+        {"compression 4 under the 64-byte OS/2 header", hostile("bmp-os2-rle24.bmp"),
+            "compression 4 (RLE24) is not one prepare reads"},
+        {"bit fields whose red mask selects no bit", hostile("bmp-red-mask-selects-no-bit.bmp"),
+            "the red mask selects no bit of a 16-bit pixel"},
+        // 139 bytes: the signature, IHDR (25), then 8 bytes of chunk header
+        // and 98 after it, of which the last 4 would be its CRC.
+        {"a text chunk that claims 2 GiB", hostile("png-text-chunk-claims-2-gib.png"),
+            "a text chunk claims 2147483647 bytes; the file has 94 left"},
+        // zlib's empty stream: 8 bytes; 16384 x 16384 grey bytes need 2^28.
+        {"interlaced 16384 x 16384 in 65 bytes", hostile("png-interlaced-16384-square-in-65-bytes.png"),
+            "a picture of 16384 x 16384 pixels needs 268435456 bytes; its 8 bytes of compressed data cannot "
+            "hold them"},
+        {"PNG pixel beyond its palette", hostile("png-index-past-the-palette.png"),
+            "pixel (1, 0) uses colour 5 of a table of 2 entries"},
         {"RLE8 in a 24-bit bitmap", bmp({.bitCount = 24, .compression = 1}),
             "compression 1 (RLE8) is not defined for 24-bit pictures"},
         {"3 bits per pixel", bmp({.bitCount = 3}), "3 bits per pixel is no bitmap depth"},
@@ -406,6 +444,7 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
             bmp({.width = 8, .height = 4, .bitCount = 8, .clrUsed = 256, .pixelData = Bytes(1024)}),
             "the colour table of 256 entries runs past the pixel data at byte 62"},
         {"a grey above its maxval", bytesOf("P2 2 1 255 0 300"), "a sample of 300 above its maxval of 255"},
+        {"a comment but no white space before the raster", bytesOf("P5 1 1 255#c"), "no white space after the header"},
         {"raw PPM cut short", bytesOf("P6 2 2 255\n1234567"), "the pixel data ends after row 1 of 2"},
         {"plain PBM cut short", bytesOf("P1 3 2 0 1 0 1"), "the pixel data ends at pixel (1, 1)"},
         {"plain PBM with a 2", bytesOf("P1 2 1 0 2"), "\"2\" where a pixel of 0 or 1 should be"},

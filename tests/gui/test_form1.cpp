@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <filesystem>
 #include <functional>
 #include <xcb/xcb.h>
 
@@ -165,6 +166,7 @@ private slots:
         QVERIFY(save(pics() + "/b.bmp", testbmp::build({})));
         QVERIFY(save(tmp->path() + "/other/UPPER.BMP", testbmp::build({})));
         OutFilePath.clear();
+        OutFilePathBytes.clear();
         BmpInfoHeader = {};
         w = std::make_unique<Form1>();
         w->Form_Load();
@@ -269,6 +271,13 @@ private slots:
             << "arm " + QString(tabs).replace("Tab", "Backtab")
             << armed + " >NormalOption >InverseOption >ExitButton >ResetButton >ConvertButton >PreviewPic* "
                        ">PreviewButton >File1 >Dir1 >Drive1";
+        const QString latin = "lat\uFFFD", other2 = QString(start).replace(" list=pics:a.bmp,b.bmp", other);
+        QTest::newRow("a name that is not UTF-8 is listed, and accepted and converted by its bytes")
+            << "latin convert" << converted("@/lcd_" + latin + ".txt") + " list=pics:a.bmp,b.bmp,[" + latin + ".bmp]"
+                + normal;
+        QTest::newRow("a drive that cannot be listed: the nearest folder that can, said once")
+            << "vanished" << start + " box=FailureBox @/vanished";
+        QTest::newRow("choosing the drive shown lists it again") << "drive deeper double-click redrive" << other2;
         QTest::newRow("a failure escaping a handler is reported with its file, and the program goes on")
             << "fail fail" << start + " box=FailureBox /data/picture.bmp box=FailureBox /data/picture.bmp";
         QTest::newRow("anything else escaping is reported too")
@@ -299,6 +308,14 @@ private slots:
             {"accept", [&] { accept("a.bmp"); }},
             {"select", [&] { w->File1->selectFile("b.bmp"); }},
             {"drive", [&] { w->Drive1->setDrive(tmp->path() + "/other"); }}, // its root becomes the path
+            {"vanished", [&] { w->Drive1->setDrive(pics() + "/vanished"); }},
+            {"redrive", [&] { emit w->Drive1->activated(w->Drive1->currentIndex()); }},
+            {"latin", [&] { // a copy of a.bmp named in Latin-1
+                 QVERIFY(testbmp::save(pics().toStdString() + "/lat\xE9.bmp", testbmp::load(pics().toStdString() + "/a.bmp")));
+                 w->File1->refresh();
+                 QVERIFY(w->File1->selectFile("lat\uFFFD.bmp"));
+                 w->File1_DblClick();
+             }},
             {"overwrite", [&] { save(pics() + "/a.bmp", testbmp::build({})); }}, // every dot black
             {"block", [&] { QDir(pics()).mkdir("lcd_a.txt"); }}, // a folder takes the data file's name
             {"unblock", [&] { QDir(pics()).rmdir("lcd_a.txt"); }},
@@ -354,8 +371,8 @@ private slots:
             names << QString(w->File1->item(i)->isSelected() ? "[%1]" : "%1").arg(w->File1->item(i)->text());
         QString got = state(*w) + " list=" + QDir(tmp->path()).relativeFilePath(w->File1->path()) + ":"
             + names.join(',') + seen;
-        if (QFileInfo(OutFilePath).isFile())
-            got += " data=" + load(OutFilePath).mid(11, 7);
+        if (std::filesystem::is_regular_file(OutFilePathBytes)) // by its bytes: names need not be UTF-8
+            got += " data=" + QString::fromStdString(testbmp::load(OutFilePathBytes)).mid(11, 7);
         QCOMPARE(got, expected.replace('@', pics()));
         QCOMPARE(listing(tmp->path() + "/other"), QStringLiteral("UPPER.BMP deeper"));
     }

@@ -209,6 +209,9 @@ inline std::vector<HostileCase> hostileCases()
         cases.push_back({"compression " + number, withField(bmp, 30, value), Broken,
             "compression " + number + " (" + name + ") is not defined for one-bit pictures"});
     }
+    cases.push_back({"compression 4 under the 64-byte OS/2 header",
+        withField(with([](Layout &l) { l.infoSize = 64; }), 30, 4), Broken,
+        "compression 4 (RLE24) is not defined for one-bit pictures", {"compression:    4 (RLE24)\n"}});
 
     return cases;
 }
