@@ -33,7 +33,14 @@ async function openPage({scale = 1} = {}) {
   await page.setViewport({width: 1000, height: 900, deviceScaleFactor: scale});
   const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'quellbit-page-'));
   const session = await browser.target().createCDPSession();
-  await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: folder, browserContextId: context.id});
+  // Each download is saved under its own id and counted once complete.
+  await session.send('Browser.setDownloadBehavior',
+    {behavior: 'allowAndName', downloadPath: folder, browserContextId: context.id, eventsEnabled: true});
+  const suggested = new Map(), complete = new Map();
+  session.on('Browser.downloadWillBegin', (e) => suggested.set(e.guid, e.suggestedFilename));
+  session.on('Browser.downloadProgress', (e) => {
+    if (e.state === 'completed') complete.set(suggested.get(e.guid), path.join(folder, e.guid));
+  });
   const late = [];
   let ready = false;
   // The page's own policy forbids every request; without it here, any the
@@ -53,14 +60,14 @@ async function openPage({scale = 1} = {}) {
     page,
     // The file the page downloaded under `name`, once it is complete.
     async download(name) {
-      const file = path.join(folder, name);
-      for (let i = 0; i < 100 && !fs.existsSync(file); ++i) await pause(50);
-      assert.ok(fs.existsSync(file), `no download named ${name}: ${fs.readdirSync(folder)}`);
-      const bytes = fs.readFileSync(file);
-      fs.rmSync(file);
+      for (let i = 0; i < 200 && !complete.has(name); ++i) await pause(50);
+      assert.ok(complete.has(name), `no download named ${name}: ${[...suggested.values()]}`);
+      const bytes = fs.readFileSync(complete.get(name));
+      complete.delete(name);
       return bytes;
     },
     async close() {
+      await session.detach();
       await context.close();
       fs.rmSync(folder, {recursive: true, force: true});
       // A download is a blob: of the page's own making; anything else went out.
@@ -70,7 +77,9 @@ async function openPage({scale = 1} = {}) {
 }
 
 async function openFiles(page, files, how = () => page.click('aria/Open pictures')) {
-  const [chooser] = await Promise.all([page.waitForFileChooser(), how()]);
+  const waiting = page.waitForFileChooser();
+  await pause(100); // the chooser is intercepted from here on
+  const [chooser] = await Promise.all([waiting, how()]);
   await chooser.accept(files);
   const names = files.map((file) => path.basename(file));
   await page.waitForFunction((wanted) => {
