@@ -94,12 +94,8 @@ val convert(bool inverse)
     if (accepted.verdict != Verdict::Accepted || accepted.raster.width() != kPictureWidth)
         return val::null();
     const BitmapHeaders &headers = accepted.headers;
-    const std::int32_t onColor = colorValue(inverse ? headers.palette1 : headers.palette0);
-    const ScanRange range = setRange(headers.info.biWidth, headers.info.biHeight);
-    StringSink text;
-    NullProgress progress;
-    scanPicture(accepted.raster, onColor, range, headers.info.biWidth, headers.info.biHeight, text, progress);
-    return bytesFor(text.text.data(), text.text.size());
+    const std::string text = convertToText(accepted.raster, colorValue(inverse ? headers.palette1 : headers.palette0));
+    return bytesFor(text.data(), text.size());
 }
 
 // Show: the dots of a data file's bytes, one byte a dot (1 a 1 bit, 0 a 0 bit, 2
