@@ -16,9 +16,10 @@ SHELL := /bin/bash
 
 PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
-            dpkg-dev file help2man scdoc netpbm imagemagick
-# What the command line alone needs: a compiler, CMake and libpng.
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev
+            dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
+# What the command line alone needs: a compiler, CMake and libpng (and doctest
+# for its tests).
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
 # The browser page: Emscripten builds it; the page's tests and measurements
 # drive Chromium from Node (puppeteer-core from npm, package-lock.json).
 WEB_PACKAGES := emscripten chromium nodejs

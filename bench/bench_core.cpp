@@ -44,7 +44,7 @@ PixelRaster samplePicture()
     for (int y = 0; y < 128; ++y)
         for (int x = 0; x < 240; ++x)
             if (dot(x, y))
-                raster.set(x, y, 0x000000);
+                raster.writableRow(y)[static_cast<std::size_t>(x)] = 0x000000;
     return raster;
 }
 

@@ -3,10 +3,12 @@
 // decode is the only failure.
 
 #include "common/failure.h"
+#include "preview/data_lines.h"
 #include "preview/plot.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
 
 namespace {
 class CheckingSurface final : public quellbit::Surface {
@@ -25,12 +27,21 @@ public:
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    std::istringstream in(std::string(reinterpret_cast<const char *>(data), size));
+    using namespace quellbit;
+    std::size_t at = 0;
+    DataLines lines(
+        [&](std::span<char> block) {
+            const std::size_t n = std::min(block.size(), size - at);
+            std::memcpy(block.data(), data + at, n);
+            at += n;
+            return n;
+        },
+        "fuzz.txt");
     CheckingSurface surface;
-    quellbit::PlotState state;
+    PlotState state;
     try {
-        quellbit::plotDataStream(in, "fuzz.txt", state, surface, 240, 128);
-    } catch (const quellbit::Failure &) {
+        readBitStrings(lines, [&](std::string_view bits) { plotBits(bits, state, surface, 240, 128); });
+    } catch (const Failure &) {
     }
     if (state.PlotRow > 128 || state.PlotX > 240 || state.PlotX < 0 || state.PlotRow < 0)
         std::abort();

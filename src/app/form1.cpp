@@ -2,6 +2,7 @@
 
 #include "app/app_icon.h"
 #include "app/form2.h"
+#include "common/version.h"
 #include "widgets/twips.h"
 
 #include <QCoreApplication>
@@ -88,7 +89,7 @@ void setTextColor(QWidget *widget, const QColor &color)
 Form1::Form1(QWidget *parent) : QWidget(parent, kWindowFlags)
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quellbit-0.1"));
+    setWindowTitle(QStringLiteral("Quellbit-") + QString::fromStdString(shortProgramVersion()));
     setWindowIcon(appIcon());
     // The captions are laid out for a narrow 8-point sans serif; the wider
     // default font of many desktops would cut off their ends.
@@ -230,8 +231,9 @@ void Form1::Form_Load()
 
 void Form1::Init_Form()
 {
-    CopyRightLabel->setText(QStringLiteral("Quellbit 0.1: 240 x 128 one-bit bitmaps to LCD data files.\r\n"
-                                           "Free to use and to pass on, without any warranty."));
+    CopyRightLabel->setText(QStringLiteral("Quellbit ") + QString::fromStdString(shortProgramVersion())
+                            + QStringLiteral(": 240 x 128 one-bit bitmaps to LCD data files.\r\n"
+                                             "Free to use and to pass on, without any warranty."));
     ProgressPer->setText(QStringLiteral("0"));
 
     const QString home = QCoreApplication::applicationDirPath();

@@ -37,8 +37,7 @@ void Form1::ConvertButton_Click()
         Set_Range();
         Clear_Result();
         if (BmpInfoHeader.biBitCount == 1) {
-            const std::int32_t onColor = NormalOption->isChecked() ? colorValue(Palette0) : colorValue(Palette1);
-            Scan_Picture(onColor);
+            Scan_Picture(onColor(Palette0, Palette1, !NormalOption->isChecked()));
             PreviewButton->setEnabled(true);
         } else {
             PreviewButton->setEnabled(false);

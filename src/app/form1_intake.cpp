@@ -16,9 +16,7 @@ namespace {
 
 QString rejectionPrompt()
 {
-    return QStringLiteral("Picture Resolution is limit to ") + QString::number(kPictureWidth) + QStringLiteral(" x ")
-           + QString::number(kPictureHeight) + QStringLiteral(" pixels (Width x Height) and ") + QStringLiteral("\r\n")
-           + QString::number(2) + QStringLiteral(" Colors Bitmap.");
+    return QString::fromStdString(limitsMessage("\r\n"));
 }
 
 } // namespace

@@ -54,7 +54,7 @@ void Form1::showFolder(const std::string &folder)
 
 void Form1::computeOutFilePath()
 {
-    OutFilePathBytes = dataFilePath(AcceptedFolder, AcceptedName, '/');
+    OutFilePathBytes = dataFilePathFor(AcceptedFolder + '/' + AcceptedName);
     OutFilePath = QString::fromStdString(shownName(OutFilePathBytes));
 }
 

@@ -89,27 +89,16 @@ void Form2::ShowButton_Click()
 
 void Form2::Load_Preview()
 {
-    PlotState state;
-    struct Mirror {
-        Form2 &form;
-        PlotState &state;
-        ~Mirror()
-        {
-            form.PlotX = state.PlotX;
-            form.PlotRow = state.PlotRow;
-        }
-    } mirror {*this, state};
     UpdatesHeld held(LcdPic);
-
-    if (OutFilePath.isEmpty()) {
-        LcdPic->clear();
+    LcdPic->clear();
+    PlotX = 0;
+    PlotRow = 0;
+    if (OutFilePath.isEmpty())
         throw Failure("(no data file)", "no picture has been converted yet, so there is nothing to show");
-    }
-    loadPreview(OutFilePathBytes, state, *LcdPic, BmpInfoHeader.biWidth,
-                BmpInfoHeader.biHeight);
+    readBitStrings(OutFilePathBytes, [this](std::string_view bits) { Plot_Bits(bits); });
 }
 
-void Form2::Plot_Bits(const std::string &bits)
+void Form2::Plot_Bits(std::string_view bits)
 {
     PlotState state {PlotX, PlotRow};
     plotBits(bits, state, *LcdPic, BmpInfoHeader.biWidth, BmpInfoHeader.biHeight);

@@ -11,7 +11,7 @@
 #include <QPushButton>
 
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 namespace quellbit {
 
@@ -28,14 +28,14 @@ public:
     // Runs Load_Preview; a failure is shown in a message box naming the file
     // (and the line), the dots plotted before it stay and the window goes on.
     void ShowButton_Click();
-    // Clears LcdPic, starts at (0, 0) and plots every non-empty line of the
-    // data file at OutFilePath. Throws Failure naming the file when it cannot
-    // be read or a line cannot be decoded; PlotX and PlotRow are then left
-    // where the plot stopped.
+    // Clears LcdPic, starts at (0, 0) and calls Plot_Bits with the bit string
+    // of every non-empty line of the data file at OutFilePath. Throws Failure
+    // naming the file when it cannot be read or a line cannot be decoded;
+    // PlotX and PlotRow are then left where the plot stopped.
     void Load_Preview();
     // Plots one decoded bit string at (PlotX, PlotRow) within biWidth x
     // biHeight and moves the position on to the next dot.
-    void Plot_Bits(const std::string &bits);
+    void Plot_Bits(std::string_view bits);
 
     std::int16_t PlotX = 0;
     std::int16_t PlotRow = 0;

@@ -3,6 +3,7 @@
 #include "common/failure.h"
 #include "common/output_file.h"
 #include "common/shown_name.h"
+#include "common/version.h"
 
 #include <getopt.h>
 #include <sys/stat.h>
@@ -102,7 +103,7 @@ std::string programHelp()
 
 std::string versionText()
 {
-    return std::string(kProgram) + " " + QUELLBIT_VERSION + "\n";
+    return std::string(kProgram) + " " + std::string(programVersion()) + "\n";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 // table, so a new command is one row and one function.
 
 #include "common/failure.h"
+#include "common/file_id.h"
 
 #include <sys/types.h>
 
@@ -18,13 +19,6 @@
 #include <vector>
 
 namespace quellbit::cli {
-
-// A file as the system knows it, whatever name it is reached by.
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-    auto operator<=>(const FileId &) const = default;
-};
 
 // The file at `path`, links followed; nothing when there is none.
 std::optional<FileId> fileId(const std::string &path);

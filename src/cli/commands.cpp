@@ -13,8 +13,6 @@
 #include "preview/compare.h"
 #include "preview/render.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <map>
 #include <optional>
@@ -25,24 +23,15 @@ namespace quellbit::cli {
 
 namespace {
 
-// The limits in the words of the window's rejection message.
-constexpr char kLimits[]
-    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
-
 bool sameFile(const std::string &a, const std::string &b)
 {
     const std::optional<FileId> first = fileId(a);
     return first && first == fileId(b);
 }
 
-// The picture's folder as given ("." when the path names none), "/", and
-// the data file name: "pics/logo.bmp" gives "pics/lcd_logo.txt".
 std::string defaultDataPath(const std::string &picture)
 {
-    const std::size_t slash = picture.rfind('/');
-    if (slash == std::string::npos)
-        return dataFilePath(".", picture);
-    return dataFilePath(std::string_view(picture).substr(0, slash), std::string_view(picture).substr(slash + 1));
+    return dataFilePathFor(picture);
 }
 
 // The data file's name with its extension replaced by the format's, or the
@@ -68,36 +57,18 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
 {
     InputFile file(path);
     const std::vector<std::uint8_t> bytes = readWholeFile(file);
-    Picture picture {takePicture(bytes, path),
-                     {static_cast<dev_t>(file.device()), static_cast<ino_t>(file.inode())}};
+    Picture picture {takePicture(bytes, path), {file.device(), file.inode()}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
     call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
-                + "\n  " + kLimits);
+                + "\n  " + limitsMessage());
     return std::nullopt;
 }
 
 std::int32_t onColor(const Invocation &call, const PictureIntake &intake)
 {
-    return colorValue(call.has("inverse") ? intake.headers.palette1 : intake.headers.palette0);
-}
-
-// Where writing to a path goes: the file it replaces (links followed) and,
-// when that exists, which file it is now.
-struct Destination {
-    std::string replaced;
-    std::optional<FileId> file;
-};
-
-Destination destinationOf(const std::string &path)
-{
-    struct stat status {};
-    if (::lstat(path.c_str(), &status) != 0)
-        return {path, std::nullopt};
-    if (!S_ISLNK(status.st_mode))
-        return {path, FileId {status.st_dev, status.st_ino}};
-    return {replacedFile(path), fileId(path)};
+    return quellbit::onColor(intake.headers.palette0, intake.headers.palette1, call.has("inverse"));
 }
 
 // The files one call writes (data files, prepared bitmaps), so that two
@@ -107,14 +78,14 @@ Destination destinationOf(const std::string &path)
 class OutputsOfCall {
 public:
     // The picture whose output `destination` already is, or nothing.
-    std::optional<std::string> owner(const Destination &destination)
+    std::optional<std::string> owner(const OutputDestination &destination)
     {
-        const auto found = places_.find(placeOf(destination.replaced));
+        const auto found = places_.find(placeOf(destination.file));
         return found == places_.end() ? std::nullopt : std::optional(found->second);
     }
-    void claim(const Destination &destination, const std::string &picture)
+    void claim(const OutputDestination &destination, const std::string &picture)
     {
-        places_.emplace(placeOf(destination.replaced), picture);
+        places_.emplace(placeOf(destination.file), picture);
     }
 
 private:
@@ -153,7 +124,7 @@ std::optional<int> pictureWords(Invocation &call)
 // file of ..."). `step` does one picture's work; false when any failed.
 bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::string &), const std::string &output,
                  const std::string &done,
-                 const std::function<void(const std::string &path, const std::string &target, const Destination &)> &step)
+                 const std::function<void(const std::string &path, const std::string &target, const OutputDestination &)> &step)
 {
     const std::vector<std::string> &pictures = call.operands();
     const std::string *given = call.value("output");
@@ -164,7 +135,7 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
         call.showProgress(i + 1, pictures.size(), path);
         broken |= !call.attempt([&] {
             const std::string target = given ? *given : defaultOutput(path);
-            const Destination destination = destinationOf(target);
+            const OutputDestination destination = outputDestination(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
                 throw Failure(path, "not " + done + ": its " + output + " " + shownName(target) + " is also the " + output
                                         + " of " + shownName(*owner) + ", " + done + " before it in this call");
@@ -181,19 +152,19 @@ int convert(Invocation &call)
         return *wrong;
     bool rejected = false;
     const bool done = eachPicture(call, defaultDataPath, "data file", "converted",
-                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+                                  [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         const std::optional<Picture> picture = acceptedPicture(call, path);
         if (!picture) {
             rejected = true;
             return;
         }
         const Raster &raster = picture->intake.raster;
-        if (call.isStandardOutput(target, destination.file)) {
+        if (call.isStandardOutput(target, destination.existing)) {
             // All of it or nothing: held in memory first.
             call.print(convertToText(raster, onColor(call, picture->intake)));
             return;
         }
-        if (destination.file == picture->file)
+        if (destination.existing == picture->file)
             throw Failure(path, "not converted: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
@@ -348,16 +319,16 @@ int prepare(Invocation &call)
     const PrepareOptions &options = std::get<PrepareOptions>(parsed);
 
     const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
-                                  [&](const std::string &path, const std::string &target, const Destination &destination) {
+                                  [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         InputFile input(path);
         const std::vector<std::uint8_t> bytes = readWholeFile(input);
         const PreparedPicture prepared = preparePicture(bytes, path, options);
-        if (call.isStandardOutput(target, destination.file)) {
+        if (call.isStandardOutput(target, destination.existing)) {
             call.print(prepared.bitmap());
             call.report(describePreparation(shownName(path), prepared, options, "standard output"));
             return;
         }
-        if (destination.file == FileId {static_cast<dev_t>(input.device()), static_cast<ino_t>(input.inode())})
+        if (destination.existing == FileId {input.device(), input.inode()})
             throw Failure(path, "not prepared: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());

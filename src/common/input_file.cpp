@@ -60,41 +60,26 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
     // O_NONBLOCK: should a named pipe take the file's place after the check
     // above, its open returns at once instead of waiting for a writer.
     do
-        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0)
+        fd_.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    while (!fd_ && errno == EINTR);
+    if (!fd_)
         throw Failure(path, "cannot be opened for reading: " + systemReason(errno));
 
     struct stat opened { };
-    if (::fstat(fd_, &opened) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        throw Failure(path, "cannot be read: " + systemReason(error));
-    }
-    if (!S_ISREG(opened.st_mode)) {
-        ::close(fd_);
+    if (::fstat(fd_.get(), &opened) != 0)
+        throw Failure(path, "cannot be read: " + systemReason(errno));
+    if (!S_ISREG(opened.st_mode))
         refuseKind(path, opened.st_mode);
-    }
     size_ = static_cast<std::uint64_t>(opened.st_size);
-    if (size_ > limit_) {
-        ::close(fd_);
+    if (size_ > limit_)
         throw Failure(path,
             "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
                 + limitText(limit_) + " is read");
-    }
-    const int flags = ::fcntl(fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        const int error = errno;
-        ::close(fd_);
-        throw Failure(path, "cannot be read: " + systemReason(error));
-    }
+    const int flags = ::fcntl(fd_.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd_.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        throw Failure(path, "cannot be read: " + systemReason(errno));
     device_ = static_cast<std::uint64_t>(opened.st_dev);
     inode_ = static_cast<std::uint64_t>(opened.st_ino);
-}
-
-InputFile::~InputFile()
-{
-    ::close(fd_);
 }
 
 std::size_t InputFile::read(std::span<char> buffer)
@@ -105,7 +90,7 @@ std::size_t InputFile::read(std::span<char> buffer)
     const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
     ssize_t got = 0;
     do
-        got = ::read(fd_, buffer.data(), want);
+        got = ::read(fd_.get(), buffer.data(), want);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         throw Failure(path_, "cannot be read: " + systemReason(errno));

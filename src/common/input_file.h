@@ -4,6 +4,8 @@
 // opened without waiting for a writer, and never more than a set size. A
 // named pipe, a device or a folder is refused at once, by name.
 
+#include "common/descriptor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -24,9 +26,6 @@ inline constexpr std::uint64_t kLargestInput = 64ull * 1024 * 1024;
 class InputFile {
 public:
     explicit InputFile(const std::string &path, std::uint64_t limit = kLargestInput);
-    ~InputFile();
-    InputFile(const InputFile &) = delete;
-    InputFile &operator=(const InputFile &) = delete;
 
     // Reads up to buffer.size() bytes; 0 at the end of the file. Throws
     // Failure when reading fails or the file has grown past the limit.
@@ -46,7 +45,7 @@ private:
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t readSoFar_ = 0;
-    int fd_ = -1;
+    Descriptor fd_;
 };
 
 // All bytes of the file at `path`, read once through an InputFile.

@@ -135,8 +135,8 @@ void closeQuietly(int &fd)
     fd = -1;
 }
 
-} // namespace
-
+// The file that writing to `path` replaces: `path` itself, or the file its
+// chain of symbolic links ends at, whether or not that exists.
 std::string replacedFile(const std::string &path)
 {
     std::string file = path;
@@ -154,33 +154,55 @@ std::string replacedFile(const std::string &path)
     throw Failure(path, "cannot be written: " + systemReason(ELOOP));
 }
 
+} // namespace
+
+OutputDestination outputDestination(const std::string &path)
+{
+    // What the name stands for: a file to replace or a new name (one look
+    // in the usual case), a link to follow, a folder, or something written
+    // in place.
+    OutputDestination destination;
+    destination.file = path;
+    struct stat target {};
+    bool exists = ::lstat(path.c_str(), &target) == 0;
+    int error = exists ? 0 : errno;
+    const bool link = exists && S_ISLNK(target.st_mode);
+    if (link) {
+        // Where the link leads; a device or a pipe behind /dev/stdout too.
+        exists = ::stat(path.c_str(), &target) == 0;
+        error = exists ? 0 : errno;
+    }
+    if (!exists && error != ENOENT) {
+        destination.error = error;
+        return destination;
+    }
+    if (link)
+        destination.file = replacedFile(path);
+    if (exists) {
+        destination.existing = FileId {target.st_dev, target.st_ino};
+        destination.mode = target.st_mode;
+        destination.owner = target.st_uid;
+        destination.group = target.st_gid;
+        if (S_ISDIR(target.st_mode))
+            destination.kind = OutputDestination::Kind::Folder;
+        else if (!S_ISREG(target.st_mode))
+            destination.kind = OutputDestination::Kind::InPlace;
+    }
+    return destination;
+}
+
 OutputFile::OutputFile(std::string path) : path_(std::move(path))
 {
     if (path_.empty())
         throw Failure(path_, "cannot be written: no file name given");
     buffer_.reserve(kBufferSize);
 
-    // What the name stands for: a file to replace or a new name (one look
-    // in the usual case), a link to follow, a folder, or something written
-    // in place.
-    struct stat target {};
-    std::string replaced = path_;
-    bool exists = ::lstat(path_.c_str(), &target) == 0;
-    int error = exists ? 0 : errno;
-    if (exists && S_ISLNK(target.st_mode)) {
-        // Where the link leads; a device or a pipe behind /dev/stdout too.
-        exists = ::stat(path_.c_str(), &target) == 0;
-        error = exists ? 0 : errno;
-        if (!exists && error != ENOENT)
-            throw Failure(path_, "cannot be created: " + systemReason(error));
-        if (!exists || S_ISREG(target.st_mode))
-            replaced = replacedFile(path_);
-    }
-    if (!exists && error != ENOENT)
-        throw Failure(path_, "cannot be created: " + systemReason(error));
-    if (exists && S_ISDIR(target.st_mode))
+    const OutputDestination destination = outputDestination(path_);
+    if (destination.error != 0)
+        throw Failure(path_, "cannot be created: " + systemReason(destination.error));
+    if (destination.kind == OutputDestination::Kind::Folder)
         throw Failure(path_, "a folder of that name is in the way");
-    if (exists && !S_ISREG(target.st_mode)) {
+    if (destination.kind == OutputDestination::Kind::InPlace) {
         // A device or a named pipe (which waits here for a reader, as a
         // shell's redirection would).
         do
@@ -191,11 +213,11 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         return;
     }
 
-    const auto [folder, name] = splitPath(replaced);
+    const auto [folder, name] = splitPath(destination.file);
     // A name that ends in a separator names a folder, and that folder is
     // not there.
     if (name.empty() || name == "." || name == "..")
-        throw Failure(path_, "cannot be created: " + systemReason(exists ? EISDIR : error));
+        throw Failure(path_, "cannot be created: " + systemReason(destination.existing ? EISDIR : ENOENT));
     name_ = name;
     folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0)
@@ -216,14 +238,14 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
         temporary_ = temporaryName();
         std::memcpy(slot->name.data(), temporary_.c_str(), temporary_.size() + 1);
         fd_ = ::openat(folder_, temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                       exists ? target.st_mode & 0777 : 0666);
+                       destination.existing ? destination.mode & 0777 : 0666);
         if (fd_ >= 0) {
             slot->folder.store(folder_);
             slot_ = static_cast<int>(slot - pendingFiles.data());
             break;
         }
         if (errno != EEXIST || attempt == 100) {
-            error = errno;
+            const int error = errno;
             temporary_.clear();
             closeQuietly(folder_);
             throw Failure(path_, "cannot be created: " + systemReason(error));
@@ -234,14 +256,14 @@ OutputFile::OutputFile(std::string path) : path_(std::move(path))
     // (root may; others may at least choose one of their own groups), then
     // its permission bits where the creation mask or a change of owner took
     // some away.
-    if (exists) {
+    if (destination.existing) {
         static const uid_t user = ::geteuid();
         static const gid_t group = ::getegid();
-        const bool otherOwner = target.st_uid != user || target.st_gid != group;
-        if (otherOwner && ::fchown(fd_, target.st_uid, target.st_gid) != 0)
-            (void)::fchown(fd_, static_cast<uid_t>(-1), target.st_gid);
-        if (otherOwner || (target.st_mode & 07777) != (target.st_mode & 0777 & ~processUmask()))
-            (void)::fchmod(fd_, target.st_mode & 07777);
+        const bool otherOwner = destination.owner != user || destination.group != group;
+        if (otherOwner && ::fchown(fd_, destination.owner, destination.group) != 0)
+            (void)::fchown(fd_, static_cast<uid_t>(-1), destination.group);
+        if (otherOwner || (destination.mode & 07777) != (destination.mode & 0777 & ~processUmask()))
+            (void)::fchmod(fd_, destination.mode & 07777);
     }
 }
 

@@ -17,9 +17,12 @@
 // The data is not forced to the disk: a data file can always be written
 // again from its picture.
 
+#include "common/file_id.h"
 #include "common/sinks.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -71,10 +74,32 @@ private:
     std::FILE *stream_;
 };
 
-// The file that writing to `path` replaces: `path` itself, or the file its
-// chain of symbolic links ends at, whether or not that exists. Throws
-// Failure naming `path` for a chain that loops or cannot be read.
-std::string replacedFile(const std::string &path);
+// Where writing to `path` goes, as OutputFile decides it, found without
+// writing anything (so that a caller can tell two outputs apart first).
+struct OutputDestination {
+    enum class Kind { Replaced, InPlace, Folder };
+    // Replaced: the file replaced through a temporary file, new or not;
+    // InPlace: a device or a named pipe, written as it is; Folder: in the
+    // way, nothing is written.
+    Kind kind = Kind::Replaced;
+    // The file replaced: `path` itself, or for a link the file its chain of
+    // links ends at (a device or a pipe behind a link is written through
+    // the link, in place).
+    std::string file;
+    // What is there now, links followed; nothing for a new name. Its mode,
+    // owner and group are kept by the file that replaces it.
+    std::optional<FileId> existing;
+    std::uint32_t mode = 0;
+    std::uint32_t owner = 0;
+    std::uint32_t group = 0;
+    // Why `path` could not be looked at (an errno value; 0: it could).
+    // OutputFile fails with it.
+    int error = 0;
+};
+
+// Throws Failure naming `path` for a chain of links that loops or cannot be
+// read.
+OutputDestination outputDestination(const std::string &path);
 
 // Once per process, before any output is written: SIGXFSZ is ignored (so a
 // write beyond the file size limit fails with a message), and SIGINT,

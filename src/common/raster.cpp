@@ -25,9 +25,4 @@ std::span<std::int32_t> PixelRaster::writableRow(std::int32_t y)
                                       static_cast<std::size_t>(width_));
 }
 
-void PixelRaster::set(std::int32_t x, std::int32_t y, std::int32_t color)
-{
-    pixels_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)] = color;
-}
-
 } // namespace quellbit

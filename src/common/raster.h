@@ -28,7 +28,6 @@ public:
     std::span<const std::int32_t> row(std::int32_t y) const override;
     // Row y to fill in, width() values.
     std::span<std::int32_t> writableRow(std::int32_t y);
-    void set(std::int32_t x, std::int32_t y, std::int32_t color);
 
 private:
     std::int32_t width_;

@@ -60,6 +60,14 @@ std::string dataFilePath(std::string_view folder, std::string_view pictureFileNa
     return path;
 }
 
+std::string dataFilePathFor(std::string_view picturePath)
+{
+    const std::size_t slash = picturePath.rfind('/');
+    if (slash == std::string_view::npos)
+        return dataFilePath(".", picturePath);
+    return dataFilePath(picturePath.substr(0, slash), picturePath.substr(slash + 1));
+}
+
 DotPlace placeOfDot(Dot dot, std::int32_t width)
 {
     const std::int64_t byte = (std::int64_t {dot.y} * width + dot.x) / 8;

@@ -44,6 +44,12 @@ std::string dataFileName(std::string_view pictureFileName);
 // in a separator gives a doubled one.
 std::string dataFilePath(std::string_view folder, std::string_view pictureFileName, char separator = '/');
 
+// The data file of the picture at `picturePath`, beside it: the folder as
+// given ("." when the path names none) and dataFileName() of the last part.
+// "pics/logo.bmp" gives "pics/lcd_logo.txt", "logo.bmp" "./lcd_logo.txt",
+// "//logo.bmp" "//lcd_logo.txt".
+std::string dataFilePathFor(std::string_view picturePath);
+
 // Where a dot's bit stands in the data file of a picture `width` dots wide:
 // line and item counted from 1 as an editor shows them, bit 0 (weight 1) to
 // 7. Dot (x, y) is bit x mod 8 of stream byte (y * width + x) / 8, so dot

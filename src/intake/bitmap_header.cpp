@@ -138,4 +138,10 @@ std::string describeVerdict(Verdict verdict, const BITMAPINFOHEADER &info)
     return {};
 }
 
+std::string limitsMessage(std::string_view lineBreak)
+{
+    return "Picture Resolution is limit to " + std::to_string(kPictureWidth) + " x " + std::to_string(kPictureHeight)
+        + " pixels (Width x Height) and " + std::string(lineBreak) + "2 Colors Bitmap.";
+}
+
 } // namespace quellbit

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace quellbit {
 
@@ -17,8 +18,9 @@ inline constexpr std::int16_t kPictureBitCount = 1;
 inline constexpr std::size_t kFileHeaderSize = 14;
 inline constexpr std::size_t kInfoHeaderSize = 40;
 
-// The first 14 bytes of the file. Nothing in the program reads these fields;
-// they are kept because the header read fills them.
+// The first 14 bytes of the file. The decoder takes the start of the pixel
+// data from bfOffBits and the info report shows bfType; bfSize and the
+// reserved fields are read but play no part.
 struct BITMAPFILEHEADER {
     std::uint16_t bfType = 0;
     std::uint32_t bfSize = 0;
@@ -60,6 +62,13 @@ constexpr std::int32_t colorValue(const RGBQUAD &entry)
     return colorValue(entry.rgbRed, entry.rgbGreen, entry.rgbBlue);
 }
 
+// The colour whose pixels become 1 bits: Palette0's under Normal,
+// Palette1's under Inverse.
+constexpr std::int32_t onColor(const RGBQUAD &palette0, const RGBQUAD &palette1, bool inverse)
+{
+    return colorValue(inverse ? palette1 : palette0);
+}
+
 enum class Verdict { Accepted, WrongHeight, WrongWidth, WrongBitCount };
 
 struct BitmapHeaders {
@@ -99,6 +108,12 @@ Verdict judgeHeaders(const BITMAPINFOHEADER &info);
 // "320 x 240, 8 bits" (or "240 x -128, 1 bit, top-down"): what the header
 // says, for reports on rejected files.
 std::string describePicture(const BITMAPINFOHEADER &info);
+
+// The limits a picture must keep, told to the user with every rejection:
+// "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2
+// Colors Bitmap.", with `lineBreak` after "and " (the window breaks the
+// line there, the command line does not).
+std::string limitsMessage(std::string_view lineBreak = "");
 
 // The reason of a rejection in plain words ("height is 64, not 128").
 std::string describeVerdict(Verdict verdict, const BITMAPINFOHEADER &info);

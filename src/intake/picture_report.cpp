@@ -12,10 +12,6 @@ namespace quellbit {
 
 namespace {
 
-// The limits in the words of the window's rejection message, on one line.
-constexpr char kLimits[]
-    = "Picture Resolution is limit to 240 x 128 pixels (Width x Height) and 2 Colors Bitmap.";
-
 // Labels and values line up: every label takes 16 characters.
 std::string line(const std::string &label, const std::string &value)
 {
@@ -159,7 +155,7 @@ PictureReport reportPicture(std::span<const std::uint8_t> file, const std::strin
 
     if (const Verdict judged = judgeHeaders(h.info); judged != Verdict::Accepted) {
         verdict(PictureStatus::Rejected, "rejected: " + describeVerdict(judged, h.info));
-        report.text += std::string(16, ' ') + kLimits + "\n";
+        report.text += std::string(16, ' ') + limitsMessage() + "\n";
         return report;
     }
     try {

@@ -9,9 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
 #include <cstring>
-#include <istream>
 
 namespace quellbit {
 
@@ -157,11 +155,7 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
     flush();
 }
 
-namespace {
-
-// Plots every non-empty line of a data file in order.
-void plotLines(DataLines &lines, PlotState &state, Surface &surface, std::int32_t width,
-               std::int32_t height)
+void readBitStrings(DataLines &lines, const std::function<void(std::string_view bits)> &plot)
 {
     std::string bits;
     std::string_view line;
@@ -171,33 +165,22 @@ void plotLines(DataLines &lines, PlotState &state, Surface &surface, std::int32_
             continue;
         lines.checkDecodable(line);
         decodeLineInto(line, bits);
-        plotBits(bits, state, surface, width, height);
+        plot(bits);
     }
 }
 
-} // namespace
+void readBitStrings(const std::string &path, const std::function<void(std::string_view bits)> &plot)
+{
+    InputFile file(path);
+    DataLines lines([&file](std::span<char> block) { return file.read(block); }, path);
+    readBitStrings(lines, plot);
+}
 
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height)
 {
     surface.clear();
     state = PlotState {};
-
-    InputFile file(path);
-    DataLines lines([&file](std::span<char> block) { return file.read(block); }, path);
-    plotLines(lines, state, surface, width, height);
-}
-
-void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
-                    std::int32_t width, std::int32_t height)
-{
-    auto read = [&in, &name](std::span<char> block) {
-        in.read(block.data(), static_cast<std::streamsize>(block.size()));
-        if (in.bad())
-            throw Failure(name, std::string("cannot be read: ") + std::strerror(errno));
-        return static_cast<std::size_t>(in.gcount());
-    };
-    DataLines lines(read, name);
-    plotLines(lines, state, surface, width, height);
+    readBitStrings(path, [&](std::string_view bits) { plotBits(bits, state, surface, width, height); });
 }
 
 void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
@@ -209,7 +192,7 @@ void plotDataText(std::string_view text, const std::string &name, PlotState &sta
         return n;
     };
     DataLines lines(read, name);
-    plotLines(lines, state, surface, width, height);
+    readBitStrings(lines, [&](std::string_view bits) { plotBits(bits, state, surface, width, height); });
 }
 
 std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,

@@ -6,12 +6,14 @@
 // the first, so bit 0 lands on the leftmost dot of its group again.
 
 #include <cstdint>
-#include <iosfwd>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
 
 namespace quellbit {
+
+class DataLines;
 
 inline constexpr std::int32_t kDotOffColor = 32768; // dark green: red 0, green 128, blue 0
 inline constexpr std::int32_t kDotOnColor = 0;      // black
@@ -50,16 +52,25 @@ std::string decodeLine(std::string_view line);
 // other than "0" and "1" plot nothing but take their place.
 void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
-// Clears the surface, starts at (0, 0) and plots every non-empty line of the
-// data file at `path` in order. Lines end at CR LF, LF or CR. The file is
-// read as an InputFile (a regular file, without blocking, at most 64 MiB)
-// and a block at a time, never held whole. Throws Failure naming the file
-// when it cannot be opened or read, and naming the line when a line is too
-// short to decode or over a million characters long; the dots plotted
-// before stay.
+// Hands the bit string of every non-empty line of the data file at `path`
+// (decodeLine of it) to `plot`, in order. Lines end at CR LF, LF or CR. The
+// file is read as an InputFile (a regular file, without blocking, at most
+// 64 MiB) and a block at a time, never held whole. Throws Failure naming
+// the file when it cannot be opened or read, and naming the line when a line
+// is too short to decode or over a million characters long; what `plot` did
+// before stays.
+void readBitStrings(const std::string &path, const std::function<void(std::string_view bits)> &plot);
+
+// The same over lines already being read.
+void readBitStrings(DataLines &lines, const std::function<void(std::string_view bits)> &plot);
+
+// Clears the surface, starts at (0, 0) and plots the bit string of every
+// non-empty line of the data file at `path` (readBitStrings) with plotBits.
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
-// The same over the text of a data file held in memory.
+// Plots the bit string of every non-empty line of a data file's text held
+// in memory (`name` in messages) with plotBits, from `state` on; the surface
+// is not cleared here.
 void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
                   std::int32_t width, std::int32_t height);
 
@@ -72,11 +83,5 @@ void plotDataText(std::string_view text, const std::string &name, PlotState &sta
 // plotted).
 std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,
                                std::int32_t height);
-
-// The reading loop of loadPreview over a stream (data file text held in
-// memory); `name` is used in messages. The surface is not cleared and the
-// state not reset here.
-void plotDataStream(std::istream &in, const std::string &name, PlotState &state, Surface &surface,
-                    std::int32_t width, std::int32_t height);
 
 } // namespace quellbit

@@ -6,7 +6,8 @@
 #include "prepare/canvas.h"
 #include "prepare/prepare.h"
 #include "support/bmp_writer.h"
-#include "support/check.h"
+
+#include <doctest/doctest.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -121,7 +122,7 @@ PreparedPicture prepare(
 
 // Every picture in the folder of fixtures (its README says which tool wrote
 // each); the count makes sure none went missing.
-TEST_CASE(everyInputKindFromCommonToolsGivesThePattern)
+TEST_CASE("every input kind from common tools gives the pattern")
 {
     std::set<std::string> names;
     for (const auto &entry : std::filesystem::directory_iterator(QUELLBIT_TEST_DATA "/prepare"))
@@ -129,14 +130,14 @@ TEST_CASE(everyInputKindFromCommonToolsGivesThePattern)
             names.insert(entry.path().filename().string());
     REQUIRE_EQ(names.size(), std::size_t {42});
     for (const std::string &name : names) {
-        ROW(name);
+        INFO(name);
         const Bytes bytes = readFixture(name);
         if (CHECK(!bytes.empty()))
             CHECK_EQ(firstDifference(prepare(bytes), patternDot), "");
     }
 }
 
-TEST_CASE(handBuiltBitmapsGiveThePattern)
+TEST_CASE("hand built bitmaps give the pattern")
 {
     const testbmp::Rgb dark {20, 30, 40};
     const testbmp::Rgb light {230, 220, 210};
@@ -200,12 +201,12 @@ TEST_CASE(handBuiltBitmapsGiveThePattern)
                 .pixelData = patternPixels({3, 2, 1, 0}, {0xE5, 0x18}, {0xFA, 0xE6})}},
     };
     for (const Row &row : rows) {
-        ROW(row.name);
+        INFO(row.name);
         CHECK_EQ(firstDifference(prepare(bmp(row.layout)), row.expected), "");
     }
 }
 
-TEST_CASE(placement)
+TEST_CASE("placement")
 {
     struct Row {
         const char *name;
@@ -223,7 +224,7 @@ TEST_CASE(placement)
                  "240 x 1 at 0,63"},
              {"crop at the most negative corner: held at twice the largest side", 100, 100, Sizing::Crop,
                  "100 x 100 at 2097152,2097152", INT32_MIN}}) {
-        ROW(row.name);
+        INFO(row.name);
         const Placement p = placePicture(row.width, row.height, row.sizing, row.crop, row.crop);
         CHECK_EQ(std::to_string(p.width) + " x " + std::to_string(p.height) + " at " + std::to_string(p.left)
                 + "," + std::to_string(p.top),
@@ -231,7 +232,7 @@ TEST_CASE(placement)
     }
 }
 
-TEST_CASE(resamplingWeights)
+TEST_CASE("resampling weights")
 {
     struct Row {
         const char *name;
@@ -243,7 +244,7 @@ TEST_CASE(resamplingWeights)
              {"5 to 2: the middle pixel is shared", 5, 2, "0:2,2,1/5 2:1,2,2/5"},
              {"2 to 5: centres at -0.3, 0.1, 0.5, 0.9 and 1.3", 2, 5,
                  "0:1/1 0:0.9,0.1/1 0:0.5,0.5/1 0:0.1,0.9/1 1:1/1"}}) {
-        ROW(row.name);
+        INFO(row.name);
         const CanvasBuilder::Axis axis = CanvasBuilder::makeAxis(row.source, row.scaled, 0, row.scaled);
         std::ostringstream out;
         for (const CanvasBuilder::Tap &tap : axis.taps) {
@@ -256,7 +257,7 @@ TEST_CASE(resamplingWeights)
     }
 }
 
-TEST_CASE(dotsWorkedOutByHand)
+TEST_CASE("dots worked out by hand")
 {
     // 2 x 1: a black pixel, then a white one.
     const Bytes twoByOne = pgm(2, 1, [](int x, int) { return x == 0 ? 0 : 255; });
@@ -300,12 +301,12 @@ TEST_CASE(dotsWorkedOutByHand)
             [](int x, int y) { return x == 1 && y == 1; }},
     };
     for (const Row &row : rows) {
-        ROW(row.name);
+        INFO(row.name);
         CHECK_EQ(firstDifference(prepare(row.picture, row.options), row.expected), "");
     }
 }
 
-TEST_CASE(toneFollowsTheLight)
+TEST_CASE("tone follows the light")
 {
     // Rec. 709 luminance of the sRGB primaries: red 0.2126 of the light,
     // green 0.7152, blue 0.0722.
@@ -338,15 +339,15 @@ TEST_CASE(toneFollowsTheLight)
         {"blue", flatPpm(240, 128, 0, 0, 255), floyd, 7.22, 0.5},
     };
     for (const Row &row : rows) {
-        ROW(row.name);
+        INFO(row.name);
         const PreparedPicture prepared = prepare(row.picture, row.options);
         const double white = 100.0 * double(prepared.black.size() - prepared.blackDots()) / double(kW * kH);
-        CHECK(white >= row.white - row.within && white <= row.white + row.within)
+        CHECK((white >= row.white - row.within && white <= row.white + row.within))
             || (std::printf("    white dots: %.2f %%\n", white), false);
     }
 }
 
-TEST_CASE(blackAndWhiteComesThroughUnchanged)
+TEST_CASE("black and white comes through unchanged")
 {
     std::mt19937 random(1234);
     std::vector<int> dots(240 * 128);
@@ -364,24 +365,24 @@ TEST_CASE(blackAndWhiteComesThroughUnchanged)
     for (const Row &row : std::initializer_list<Row> {{"threshold 1", {.threshold = 1}},
              {"threshold 100", {.threshold = 100}}, {"Floyd-Steinberg", {.tone = Tone::FloydSteinberg}},
              {"Atkinson", {.tone = Tone::Atkinson}}, {"Bayer", {.tone = Tone::Bayer}}}) {
-        ROW(row.name);
+        INFO(row.name);
         CHECK_EQ(firstDifference(prepare(asPgm, row.options), noise), "");
         CHECK_EQ(firstDifference(prepare(asBmp, row.options), noise), "");
     }
 }
 
-TEST_CASE(netpbmCommentsStandWhereWhiteSpaceMay)
+TEST_CASE("netpbm comments stand where white space may")
 {
     for (const auto &[name, header] : {std::pair {"straight after the magic number", "P4#c\n240 128\n"},
              std::pair {"before the white space that ends the header", "P4 240 128#c\n"}}) {
-        ROW(name);
+        INFO(name);
         Bytes bytes = bytesOf(header);
         bytes.resize(bytes.size() + 30 * 128, 0xFF); // every dot black
         CHECK_EQ(prepare(bytes).blackDots(), std::size_t(kW * kH));
     }
 }
 
-TEST_CASE(refusalsNameTheFileAndTheReason)
+TEST_CASE("refusals name the file and the reason")
 {
     const Bytes png = readFixture("png-rgb8.png");
     Bytes badCrc = png;
@@ -453,7 +454,7 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
         {"no pixels", bytesOf("P5 0 5 255\n"), "a picture of 0 x 5 pixels"},
     };
     for (const Row &row : rows) {
-        ROW(row.name);
+        INFO(row.name);
         const std::string expected = "odd.pic: " + row.expected;
         try {
             prepare(row.bytes, {}, "odd.pic");
@@ -464,7 +465,7 @@ TEST_CASE(refusalsNameTheFileAndTheReason)
     }
 }
 
-TEST_CASE(summaryLine)
+TEST_CASE("summary line")
 {
     const Bytes black1024 = pgm(1024, 768, [](int, int) { return 0; });
     const Bytes oneDot = pgm(240, 128, [](int x, int y) { return x == 0 && y == 0 ? 0 : 255; });
@@ -489,14 +490,14 @@ TEST_CASE(summaryLine)
             "photo.png 240 x 128 -> not scaled, Bayer, inverted, 1 % black -> photo-lcd.bmp"},
     };
     for (const Row &row : rows) {
-        ROW(row.name);
+        INFO(row.name);
         CHECK_EQ(
             describePreparation("photo.png", prepare(row.picture, row.options), row.options, "photo-lcd.bmp"),
             row.expected);
     }
 }
 
-TEST_CASE(names)
+TEST_CASE("names")
 {
     struct Row {
         const char *name;
@@ -511,36 +512,18 @@ TEST_CASE(names)
              {"spaces are quoted", "my photo.png", "my photo-lcd.bmp", "quellbit-cli prepare 'my photo.png'"},
              {"a quote in the name", "it's.png", "it's-lcd.bmp", "quellbit-cli prepare 'it'\\''s.png'"},
              {"a leading dash is no option", "-x.png", "-x-lcd.bmp", "quellbit-cli prepare ./-x.png"}}) {
-        ROW(row.name);
+        INFO(row.name);
         CHECK_EQ(preparedPath(row.picture), row.prepared);
         CHECK_EQ(prepareCommand(row.picture), row.command);
     }
 }
 
-TEST_CASE(infoSuggestsPrepareWhenItReadsThePicture)
+TEST_CASE("info suggests prepare when it reads the picture")
 {
-    ROW("a picture prepare reads");
-    CHECK_EQ(prepareSuggestion(readFixture("bmp-24-pillow.bmp"), "art/my logo.bmp"),
-        "make a copy:    quellbit-cli prepare 'art/my logo.bmp'  (writes art/my logo-lcd.bmp, 240 x 128 at 1 "
-        "bit)\n");
-    ROW("one it cannot read");
-    CHECK_EQ(prepareSuggestion(bytesOf("GIF89a"), "logo.gif"), "");
+    SUBCASE("a picture prepare reads")
+        CHECK_EQ(prepareSuggestion(readFixture("bmp-24-pillow.bmp"), "art/my logo.bmp"),
+            "make a copy:    quellbit-cli prepare 'art/my logo.bmp'  (writes art/my logo-lcd.bmp, 240 x 128 at 1 "
+            "bit)\n");
+    SUBCASE("one it cannot read")
+        CHECK_EQ(prepareSuggestion(bytesOf("GIF89a"), "logo.gif"), "");
 }
-
-// Every input the prepare fuzzer once found ends with dots or with Failure.
-TEST_CASE(fuzzFindings)
-{
-    namespace fs = std::filesystem;
-    const fs::path folder = fs::path(QUELLBIT_TEST_DATA) / "fuzz" / "prepare";
-    for (const fs::directory_entry &input : fs::directory_iterator(folder)) {
-        ROW(input.path().filename().string());
-        std::ifstream in(input.path(), std::ios::binary);
-        const Bytes bytes(std::istreambuf_iterator<char>(in), {});
-        try {
-            CHECK_EQ(prepare(bytes).black.size(), std::size_t(kW * kH));
-        } catch (const Failure &) {
-        }
-    }
-}
-
-CHECK_MAIN

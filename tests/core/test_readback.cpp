@@ -6,9 +6,10 @@
 #include "preview/compare.h"
 #include "preview/data_lines.h"
 #include "preview/render.h"
-#include "support/check.h"
 #include "support/data_text.h"
 #include "support/files.h"
+
+#include <doctest/doctest.h>
 
 #include <png.h>
 
@@ -55,7 +56,7 @@ std::vector<std::int32_t> decodePng(const std::string &bytes)
 
 } // namespace
 
-TEST_CASE(lineEnds)
+TEST_CASE("line ends")
 {
     struct Row {
         const char *name;
@@ -71,7 +72,7 @@ TEST_CASE(lineEnds)
               "a/[lcd.txt: line 2 is over a million characters long; this is no data file]"},
          }) {
         for (const std::size_t piece : {std::size_t {1}, std::size_t {2}, std::size_t {1} << 20}) {
-            ROW(std::string(row.name) + ", read " + std::to_string(piece) + " bytes at a time");
+            INFO(row.name, ", read ", piece, " bytes at a time");
             DataLines lines = linesOf(row.text, piece);
             std::string seen;
             std::string_view text;
@@ -92,7 +93,7 @@ TEST_CASE(lineEnds)
 }
 
 // A data file against the marks as conversion writes them.
-TEST_CASE(comparison)
+TEST_CASE("comparison")
 {
     using enum DataFileComparison::Outcome;
     const std::string expected = testtext::marksText();
@@ -132,7 +133,7 @@ TEST_CASE(comparison)
              {"cut after line 470: ten lines of dots missing", expected.substr(0, 470 * 45), DotsDiffer,
               "640 dots differ, first difference on line 471"},
          }) {
-        ROW(row.name);
+        INFO(row.name);
         DataLines lines = linesOf(row.text, 1000);
         const DataFileComparison result = compareDataLines(lines, row.expected.empty() ? expected : row.expected);
         CHECK_EQ(result.outcome, row.outcome);
@@ -145,7 +146,7 @@ TEST_CASE(comparison)
 // white, then rows of 32 bytes, bottom row first, leftmost dot in the high
 // bit, a set bit white. The PNG as the preview draws it: black 1 bits, dark
 // green 0 bits and dots the file does not reach.
-TEST_CASE(picturesOfTheMarks)
+TEST_CASE("pictures of the marks")
 {
     testbmp::TempFolder dir;
     REQUIRE(testbmp::save(dir.file("lcd.txt"), testtext::marksText().substr(0, 470 * 45)));
@@ -170,5 +171,3 @@ TEST_CASE(picturesOfTheMarks)
         if (!CHECK_EQ(colors[i], testtext::marks(int(i % 240), int(i / 240)) == 0 ? 0 : 0x008000))
             break;
 }
-
-CHECK_MAIN
