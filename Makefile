@@ -8,6 +8,7 @@ SHELL := /bin/bash
 # make release  - both programs as a user builds them (Release, warnings not errors), and
 #                 the command line alone the same way with its tests
 # make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make web      - the browser page, build-web/quellbit.html (Emscripten)
 # make cli      - only the command line and its tests, without Qt (a build server)
 # make test-cli - the same, then its tests
 # make deps     - install the Debian packages every target needs, now
@@ -23,6 +24,9 @@ PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libw
 # libraries (libpng, libjpeg-turbo, giflib, libwebp), and doctest for its
 # tests.
 CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev doctest-dev
+# The browser page: Emscripten builds it; the page's tests and measurements
+# drive Chromium from Node (puppeteer-core from npm, package-lock.json).
+WEB_PACKAGES := emscripten chromium nodejs
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db devscripts
 
@@ -31,13 +35,17 @@ CLI_BUILD   := build-cli
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
 PACKAGE_BUILD := build-package
+WEB_BUILD   := build-web
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
 FUZZERS := header intake datafile prepare jpeg gif webp
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
+# Debian's emcc runs its JavaScript tools with a Node that does not search
+# Debian's module folder (acorn) on its own.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: all deps build run test test-sanitize bench fuzz package release screenshots cli test-cli clean
+.PHONY: all deps build run test test-sanitize bench fuzz package release screenshots cli test-cli web clean
 
 all: build
 
@@ -63,10 +71,18 @@ $(STAMPS)/cli-deps: Makefile
 $(STAMPS)/check-deps: Makefile
 	@$(call install,$(CHECK_PACKAGES))
 	@mkdir -p $(@D) && touch $@
+$(STAMPS)/web-deps: Makefile
+	@$(call install,$(WEB_PACKAGES))
+	@command -v npm >/dev/null || { $(call install,npm); }
+	@mkdir -p $(@D) && touch $@
+
+# puppeteer-core, exactly as package-lock.json names it; it downloads no browser.
+node_modules/.package-lock.json: package.json package-lock.json | $(STAMPS)/web-deps
+	npm ci
 
 deps:
-	@$(call install,$(PACKAGES) $(CHECK_PACKAGES))
-	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps
+	@$(call install,$(PACKAGES) $(CHECK_PACKAGES) $(WEB_PACKAGES))
+	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps $(STAMPS)/web-deps
 
 $(BUILD)/build.ninja: | $(STAMPS)/deps
 	cmake --preset dev
@@ -79,8 +95,12 @@ run: build
 	  echo "No display: start 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
 	$(BUILD)/bin/quellbit
 
-test: build
+test: build web node_modules/.package-lock.json
 	$(XVFB) ctest --preset dev
+
+web: $(STAMPS)/web-deps
+	$(EMSCRIPTEN_ENV) emcmake cmake --preset web
+	$(EMSCRIPTEN_ENV) cmake --build --preset web
 
 test-sanitize: $(STAMPS)/deps
 	cmake --preset asan
@@ -95,20 +115,23 @@ cli: $(STAMPS)/cli-deps
 test-cli: cli
 	ctest --preset cli
 
-bench: $(STAMPS)/deps
+bench: $(STAMPS)/deps web node_modules/.package-lock.json
 	cmake --preset bench
 	cmake --build --preset bench
 	@for b in $(BENCH_BUILD)/bin/bench_*; do case $$b in */bench_file_loop|*/bench_peak_memory) continue;; esac; \
 	  echo "== $$b"; $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
 	@echo "== ldd quellbit-cli (no Qt, X11, GL or ICU)"; ldd $(BENCH_BUILD)/bin/quellbit-cli; \
 	  ! ldd $(BENCH_BUILD)/bin/quellbit-cli | grep -E -i 'libQt|libX|libxcb|libGL|libEGL|libOpenGL|libicu'
+	@echo "== the browser page in headless Chromium"; \
+	  node bench/web_bench.mjs $(WEB_BUILD)/quellbit.html $(BENCH_BUILD)/bin/web_convert_native samples/logo.bmp
 
 # The README's pictures of both windows, taken under Xvfb; the main window
-# also at 120 dots per inch.
-screenshots: build
+# also at 120 dots per inch; the browser page in headless Chromium.
+screenshots: build web node_modules/.package-lock.json
 	cmake --build --preset dev --target screenshots
 	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
+	node tools/page_screenshot.mjs $(WEB_BUILD)/quellbit.html docs/page.png docs/page-preview.png
 
 # The packages are built in a folder of their own with the flags Debian builds
 # its packages with (dpkg-buildflags, every hardening feature on: stack
@@ -149,4 +172,4 @@ fuzz: $(STAMPS)/deps
 	done
 
 clean:
-	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) build-release build-release-cli
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD) build-release build-release-cli

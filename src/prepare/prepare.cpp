@@ -62,9 +62,16 @@ std::string PreparedPicture::bitmap() const
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options)
 {
+    return prepareDecoded(
+        [&](PictureRows &rows) { decodePicture(bytes, name, rows, options.frame); }, options, name);
+}
+
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name)
+{
     return namingFileOnNoMemory(name, [&] {
         CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
-        decodePicture(bytes, name, builder, options.frame);
+        decode(builder);
         PreparedPicture prepared;
         prepared.sourceWidth = builder.sourceWidth();
         prepared.sourceHeight = builder.sourceHeight();

@@ -10,6 +10,7 @@
 #include "prepare/tone.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -44,6 +45,13 @@ struct PreparedPicture {
 // reads (saying what it seems to be) or cannot be decoded (saying why).
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options);
+
+// The same for a picture decoded elsewhere (by a web browser): `decode`
+// hands the picture on to the rows it is given, as a decoder does
+// (picture_rows.h), calling checkPictureSize() before begin(). `name`
+// names the picture when memory runs out.
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name);
 
 // One line on what was done:
 // "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black -> photo-lcd.bmp".
