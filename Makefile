@@ -3,8 +3,12 @@ SHELL := /bin/bash
 # make test     - install what is missing, build, run the whole suite (windows under Xvfb)
 # make test-sanitize - the same suite built with AddressSanitizer and UBSan
 # make bench    - the measurements (Google Benchmark)
-# make package  - the Debian packages quellbit-cli and quellbit, checked after they are built
+# make package  - the Debian packages quellbit-cli and quellbit, built with Debian's hardening
+#                 flags and checked after they are built
+# make release  - both programs as a user builds them (Release, warnings not errors), and
+#                 the command line alone the same way with its tests
 # make fuzz     - each libFuzzer target for FUZZ_SECONDS (default 60)
+# make web      - the browser page, build-web/quellbit.html (Emscripten)
 # make cli      - only the command line and its tests, without Qt (a build server)
 # make test-cli - the same, then its tests
 # make windows  - quellbit-cli.exe cross-built with MinGW-w64, packed as quellbit-cli-VERSION-win64.zip
@@ -15,29 +19,38 @@ SHELL := /bin/bash
 # (CMakePresets.json). Packages are looked up once and then only when this
 # file changes: a stamp in build/.stamps says they are there.
 
-PACKAGES := cmake ninja-build g++ libpng-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
+PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev qt6-base-dev libgl-dev libxcb1-dev xvfb xauth \
             libbenchmark-dev clang libclang-rt-14-dev fonts-dejavu-core fonts-liberation \
             dpkg-dev file help2man scdoc netpbm imagemagick doctest-dev
-# What the command line alone needs: a compiler, CMake and libpng (and doctest
-# for its tests).
-CLI_PACKAGES := cmake ninja-build g++ libpng-dev doctest-dev
+# What the command line alone needs: a compiler, CMake and the picture
+# libraries (libpng, libjpeg-turbo, giflib, libwebp), and doctest for its
+# tests.
+CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev doctest-dev
 # What the Windows build and its tests under Wine need.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev wine64 zip
+# The browser page: Emscripten builds it; the page's tests and measurements
+# drive Chromium from Node (puppeteer-core from npm, package-lock.json).
+WEB_PACKAGES := emscripten chromium nodejs
 # What the package check runs.
-CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion man-db
+CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db devscripts
 
 BUILD       := build
 CLI_BUILD   := build-cli
 ASAN_BUILD  := build-asan
 BENCH_BUILD := build-bench
 WINDOWS_BUILD := build-windows
+PACKAGE_BUILD := build-package
+WEB_BUILD   := build-web
 FUZZ_BUILD  := build-fuzz
 STAMPS      := $(BUILD)/.stamps
 FUZZ_SECONDS ?= 60
-FUZZERS := header intake datafile prepare
+FUZZERS := header intake datafile prepare jpeg gif webp
 XVFB := xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96"
+# Debian's emcc runs its JavaScript tools with a Node that does not search
+# Debian's module folder (acorn) on its own.
+EMSCRIPTEN_ENV := NODE_PATH=/usr/share/nodejs
 
-.PHONY: all deps build run test test-sanitize bench fuzz package screenshots cli test-cli windows test-windows clean
+.PHONY: all deps build run test test-sanitize bench fuzz package release screenshots cli test-cli web windows test-windows clean
 
 all: build
 
@@ -66,10 +79,18 @@ $(STAMPS)/windows-deps: Makefile
 $(STAMPS)/check-deps: Makefile
 	@$(call install,$(CHECK_PACKAGES))
 	@mkdir -p $(@D) && touch $@
+$(STAMPS)/web-deps: Makefile
+	@$(call install,$(WEB_PACKAGES))
+	@command -v npm >/dev/null || { $(call install,npm); }
+	@mkdir -p $(@D) && touch $@
+
+# puppeteer-core, exactly as package-lock.json names it; it downloads no browser.
+node_modules/.package-lock.json: package.json package-lock.json | $(STAMPS)/web-deps
+	npm ci
 
 deps:
-	@$(call install,$(PACKAGES) $(CHECK_PACKAGES) $(WINDOWS_PACKAGES))
-	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps $(STAMPS)/windows-deps
+	@$(call install,$(PACKAGES) $(CHECK_PACKAGES) $(WEB_PACKAGES) $(WINDOWS_PACKAGES))
+	@mkdir -p $(STAMPS) && touch $(STAMPS)/deps $(STAMPS)/cli-deps $(STAMPS)/check-deps $(STAMPS)/web-deps $(STAMPS)/windows-deps
 
 $(BUILD)/build.ninja: | $(STAMPS)/deps
 	cmake --preset dev
@@ -82,8 +103,12 @@ run: build
 	  echo "No display: start 'make run' from a desktop session (or set DISPLAY)."; exit 1; fi
 	$(BUILD)/bin/quellbit
 
-test: build
+test: build web node_modules/.package-lock.json
 	$(XVFB) ctest --preset dev
+
+web: $(STAMPS)/web-deps
+	$(EMSCRIPTEN_ENV) emcmake cmake --preset web
+	$(EMSCRIPTEN_ENV) cmake --build --preset web
 
 test-sanitize: $(STAMPS)/deps
 	cmake --preset asan
@@ -111,25 +136,43 @@ windows: $(STAMPS)/windows-deps
 test-windows: windows cli
 	tests/windows/run-under-wine.sh $(WINDOWS_BUILD) $(CLI_BUILD)/bin/quellbit-cli
 
-bench: $(STAMPS)/deps
+bench: $(STAMPS)/deps web node_modules/.package-lock.json
 	cmake --preset bench
 	cmake --build --preset bench
 	@for b in $(BENCH_BUILD)/bin/bench_*; do case $$b in */bench_file_loop|*/bench_peak_memory) continue;; esac; \
 	  echo "== $$b"; $(XVFB) $$b --benchmark_repetitions=5 --benchmark_report_aggregates_only=true || exit 1; done
 	@echo "== ldd quellbit-cli (no Qt, X11, GL or ICU)"; ldd $(BENCH_BUILD)/bin/quellbit-cli; \
 	  ! ldd $(BENCH_BUILD)/bin/quellbit-cli | grep -E -i 'libQt|libX|libxcb|libGL|libEGL|libOpenGL|libicu'
+	@echo "== the browser page in headless Chromium"; \
+	  node bench/web_bench.mjs $(WEB_BUILD)/quellbit.html $(BENCH_BUILD)/bin/web_convert_native samples/logo.bmp
 
 # The README's pictures of both windows, taken under Xvfb; the main window
-# also at 120 dots per inch.
-screenshots: build
+# also at 120 dots per inch; the browser page in headless Chromium.
+screenshots: build web node_modules/.package-lock.json
 	cmake --build --preset dev --target screenshots
 	$(XVFB) $(BUILD)/bin/screenshots docs/form1.png docs/form2.png
 	QT_FONT_DPI=120 $(XVFB) $(BUILD)/bin/screenshots docs/form1-120dpi.png
+	node tools/page_screenshot.mjs $(WEB_BUILD)/quellbit.html docs/page.png docs/page-preview.png
 
-package: build $(STAMPS)/check-deps
-	rm -rf $(BUILD)/package
-	cd $(BUILD) && cpack
-	packaging/check-package.sh $(BUILD)/bin/quellbit-cli $(BUILD)/package/*.deb
+# The packages are built in a folder of their own with the flags Debian builds
+# its packages with (dpkg-buildflags, every hardening feature on: stack
+# protector, fortified functions, read-only relocations, immediate binding,
+# position-independent executables); CMake reads CPPFLAGS nowhere, so they
+# go in front of CXXFLAGS.
+package: $(STAMPS)/deps $(STAMPS)/check-deps
+	rm -rf $(PACKAGE_BUILD)
+	eval "$$(DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --export=sh)" && \
+	  CXXFLAGS="$$CPPFLAGS $$CXXFLAGS" CFLAGS="$$CPPFLAGS $$CFLAGS" cmake --preset package
+	cmake --build --preset package
+	cd $(PACKAGE_BUILD) && cpack
+	packaging/check-package.sh $(PACKAGE_BUILD)/bin/quellbit-cli $(PACKAGE_BUILD)/package/*.deb
+
+release: $(STAMPS)/deps
+	cmake --preset release
+	cmake --build --preset release
+	cmake --preset release-cli
+	cmake --build --preset release-cli
+	ctest --preset release-cli
 
 # Each fuzzer starts from the shipped pictures and data files and from every
 # earlier finding in tests/data/fuzz/; what it learns stays in
@@ -141,13 +184,13 @@ fuzz: $(STAMPS)/deps
 	cmake --build --preset fuzz --target $(addprefix fuzz_,$(FUZZERS))
 	@set -e; mkdir -p $(FUZZ_BUILD)/artifacts; for t in $(FUZZERS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
-	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
+	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare|jpeg|gif|webp) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
 	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=256 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
-	    $(FUZZ_BUILD)/corpus/$$t $$inputs tests/data/fuzz/$$t 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
+	    $(FUZZ_BUILD)/corpus/$$t $$inputs $$(ls -d tests/data/fuzz/$$t 2>/dev/null) 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \
 	done
 
 clean:
-	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(CLI_BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD) build-release build-release-cli $(WINDOWS_BUILD)

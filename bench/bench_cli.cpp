@@ -4,6 +4,9 @@
 // median time to start and end a process that does nothing):
 //   one picture: convert against bmptopnm | pbmtoxbm   (target: ratio at most 0.5,
 //                                                        peak at most 6 MiB)
+//   one picture against file_loop doing that picture's file work: what
+//   starting quellbit-cli costs beyond a C program's start
+//                                                      (target: ratio at most 1.3)
 //   1,000 pictures in one call against file_loop, a minimal C loop doing
 //   only the file work (read, write to a temporary file, rename)
 //                                                      (target: ratio at most 1.25)
@@ -182,6 +185,16 @@ void OnePicture(benchmark::State &state)
     state.counters["start_ms"] = 1000 * floor[25];
 }
 BENCHMARK(OnePicture)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// One picture a call against the same file work in C: start-up (loading
+// and relocating the libraries, static constructors) is most of both.
+void OnePictureStartUp(benchmark::State &state)
+{
+    const Pictures pictures(1);
+    againstPeer(state, {{QUELLBIT_CLI, "convert", pictures.paths()[0]}}, {{QUELLBIT_FILE_LOOP, pictures.paths()[0]}},
+                "/dev/null");
+}
+BENCHMARK(OnePictureStartUp)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // A thousand pictures in one call against the file work alone.
 void ThousandPictures(benchmark::State &state)

@@ -4,13 +4,15 @@
 #  - each package holds its files, and no file is in both;
 #  - quellbit-cli needs no desktop library (Qt, X11, GL, ICU), neither in its
 #    Depends nor when it runs; the same test must find them in quellbit;
+#  - both programs have the hardening features of dpkg-buildflags (hardening-check);
 #  - the manual pages show without warnings, and quellbit-cli's has a part
 #    for every command the program has;
 #  - the desktop entry and the AppStream metainfo validate without a remark;
 #  - the unpacked quellbit-cli writes the same bytes as the build tree's for
 #    every sample picture;
-#  - the bash completion offers the program's commands, each command's
-#    options, the values of --format and --dither, and the right files.
+#  - the bash, zsh and fish completions each offer the program's commands,
+#    each command's options, the values of --format and --dither, and the
+#    right files.
 # Every check runs; the failures are listed at the end.
 #
 # usage: check-package.sh TREE-QUELLBIT-CLI PACKAGE.deb...
@@ -32,7 +34,7 @@ fail() {
 ok() { echo "package check: ok: $*"; }
 
 for need in lintian:lintian man:man-db desktop-file-validate:desktop-file-utils \
-            appstreamcli:appstream dpkg-deb:dpkg; do
+            appstreamcli:appstream dpkg-deb:dpkg hardening-check:devscripts zsh:zsh fish:fish; do
     command -v "${need%%:*}" >/dev/null || { echo "package check: needs ${need%%:*} (Debian package ${need#*:})" >&2; exit 2; }
 done
 completion_lib=/usr/share/bash-completion/bash_completion
@@ -74,7 +76,8 @@ expect_files() { # DEB FILE...: each FILE is in the package
     fi
 }
 expect_files "$cli_deb" usr/bin/quellbit-cli usr/share/man/man1/quellbit-cli.1.gz \
-    usr/share/bash-completion/completions/quellbit-cli \
+    usr/share/bash-completion/completions/quellbit-cli usr/share/zsh/vendor-completions/_quellbit-cli \
+    usr/share/fish/vendor_completions.d/quellbit-cli.fish \
     usr/share/doc/quellbit-cli/copyright usr/share/doc/quellbit-cli/changelog.gz
 if [ -n "$gui_deb" ]; then
     expect_files "$gui_deb" usr/bin/quellbit usr/share/man/man1/quellbit.1.gz \
@@ -106,6 +109,22 @@ if [ -z "$found" ]; then
 else
     fail "quellbit-cli needs desktop libraries: $found"
 fi
+# Each program built with the hardening features of Debian's own flags
+# (dpkg-buildflags): position-independent, stack protector, fortified
+# functions, read-only relocations, immediate binding. Control-flow
+# protection is no flag of Debian 12's and is not asked for. The window makes
+# no C library call whose buffer size the compiler knows (its reads, copies
+# and links go through sizes known only at run time), so it has no fortified
+# function to show; the command line, built with the same flags, shows them.
+for program in "$root"/usr/bin/*; do
+    options=(--nocfprotection)
+    [ "$(basename "$program")" = quellbit ] && options+=(--nofortify)
+    if verdict=$(hardening-check "${options[@]}" "$program" 2>&1); then
+        ok "$(basename "$program") is hardened ($(grep -c ': yes' <<<"$verdict") features: $(grep ': yes' <<<"$verdict" | sed 's/^ *//; s/: yes.*//' | paste -sd, -))"
+    else
+        fail "$(basename "$program") is not hardened: $(grep -v ': yes' <<<"$verdict" | tr '\n' ' ')"
+    fi
+done
 # The same test on the window, which must need them, shows that it sees them.
 if [ -n "$gui_deb" ]; then
     gui_depends=$(desktop_depends "$gui_deb")
@@ -176,7 +195,7 @@ for picture in "${samples[@]}"; do
             fail "$name.bmp ($mode): the unpacked quellbit-cli writes other bytes than the build tree's"
         elif [ "$(stat -c %s "$root/$name.$mode.txt")" -ne 21600 ]; then
             fail "$name.bmp ($mode): data file of $(stat -c %s "$root/$name.$mode.txt") bytes, not 21600"
-        elif ! "$cli" check "${flag[@]}" "$picture" "$root/$name.$mode.txt" >/dev/null; then
+        elif ! "$cli" check -q "${flag[@]}" "$picture" "$root/$name.$mode.txt" >/dev/null; then
             fail "$name.bmp ($mode): check does not pass the data file just written"
         else
             compared=$((compared + 1))
@@ -189,62 +208,82 @@ for picture in "${samples[@]}"; do
 done
 [ $compared -gt 0 ] && ok "the unpacked quellbit-cli writes the build tree's bytes: $compared data files of ${#samples[@]} sample pictures"
 
-# --- bash completion -------------------------------------------------------------------
-# Completes LINE as bash would at its end and prints the offers, sorted.
-complete_line() {
-    (cd "$root/files" && PATH="$root/usr/bin:$PATH" bash -c '
-        . '"$completion_lib"'
-        . "$1"
-        read -ra COMP_WORDS <<<"$2"
-        [[ $2 == *" " ]] && COMP_WORDS+=("")
-        COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-        COMP_LINE=$2
-        COMP_POINT=${#2}
-        _quellbit_cli quellbit-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-        printf "%s\n" "${COMPREPLY[@]}"' sh "$root/usr/share/bash-completion/completions/quellbit-cli" "$1" 2>/dev/null) |
-        sort | tr '\n' ' ' | sed 's/ $//'
+# --- completions ----------------------------------------------------------------------
+# Completes LINE as SHELL would at its end and prints the offers, sorted, on
+# one line.
+complete_line() { # SHELL LINE
+    case $1 in
+    bash)
+        (cd "$root/files" && PATH="$root/usr/bin:$PATH" bash -c '
+            . '"$completion_lib"'
+            . "$1"
+            read -ra COMP_WORDS <<<"$2"
+            [[ $2 == *" " ]] && COMP_WORDS+=("")
+            COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+            COMP_LINE=$2
+            COMP_POINT=${#2}
+            _quellbit_cli quellbit-cli "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+            printf "%s\n" "${COMPREPLY[@]}"' sh "$root/usr/share/bash-completion/completions/quellbit-cli" "$2" 2>/dev/null) |
+            sort | tr '\n' ' ' | sed 's/ $//'
+        ;;
+    zsh)
+        (cd "$root/files" && PATH="$root/usr/bin:$PATH" timeout 30 zsh -f "$here/completion/zsh-offers.zsh" \
+            "$root/usr/share/zsh/vendor-completions" "$2" 2>/dev/null)
+        ;;
+    fish)
+        # Folders are offered with their slash.
+        (cd "$root/files" && PATH="$root/usr/bin:$PATH" fish --no-config -c \
+            'source $argv[1]; complete -C $argv[2]' "$root/usr/share/fish/vendor_completions.d/quellbit-cli.fish" "$2" \
+            2>/dev/null) | cut -f1 | sed 's|/$||' | sort | tr '\n' ' ' | sed 's/ $//'
+        ;;
+    esac
 }
-expect_offers() { # LINE EXPECTED
+expect_offers() { # SHELL LINE EXPECTED
     local got
-    got=$(complete_line "$1")
-    if [ "$got" = "$2" ]; then
-        ok "completion of \"$1\": $got"
+    got=$(complete_line "$1" "$2")
+    if [ "$got" = "$3" ]; then
+        ok "$1 completion of \"$2\": $got"
     else
-        fail "completion of \"$1\" offers \"$got\", not \"$2\""
+        fail "$1 completion of \"$2\" offers \"$got\", not \"$3\""
     fi
 }
 mkdir -p "$root/files/sub"
-touch "$root"/files/{a.bmp,B.BMP,lcd_a.txt,photo.png,notes.md}
-expect_offers "quellbit-cli " "$(printf '%s\n' "${commands[@]}" | sort | tr '\n' ' ' | sed 's/ $//')"
-expect_offers "quellbit-cli convert " "B.BMP a.bmp sub"
-expect_offers "quellbit-cli check a.bmp " "lcd_a.txt sub"
-expect_offers "quellbit-cli check a.bmp lcd_a.txt " ""
-expect_offers "quellbit-cli render " "lcd_a.txt sub"
-expect_offers "quellbit-cli render -o " "B.BMP a.bmp photo.png sub"
-expect_offers "quellbit-cli render --format " "bmp png"
-if [[ " ${commands[*]} " == *" prepare "* ]]; then
-    expect_offers "quellbit-cli prepare " "B.BMP a.bmp photo.png sub"
-    expect_offers "quellbit-cli prepare --dither " "atkinson bayer floyd-steinberg"
-fi
-# Every long option the program's help and each command's lists is offered
-# after "--".
-missing=()
-options=0
-for command in '' "${commands[@]}"; do
-    offered=" $(complete_line "quellbit-cli ${command:+$command }--") "
-    for option in $("$cli" $command --help | grep -oE '^ +(-[A-Za-z0-9], ?)?--[a-z][a-z0-9-]*' | grep -oE -- '--[a-z][a-z0-9-]*'); do
-        options=$((options + 1))
-        # An option that takes a value is offered as "--output=".
-        [[ $offered == *" $option "* || $offered == *" $option= "* ]] || missing+=("quellbit-cli ${command:+$command }$option")
-    done
+touch "$root"/files/{a.bmp,B.BMP,lcd_a.txt,photo.png,photo.JPG,notes.md}
+for shell in bash zsh fish; do
+    expect_offers $shell "quellbit-cli " "$(printf '%s\n' "${commands[@]}" | sort | tr '\n' ' ' | sed 's/ $//')"
+    expect_offers $shell "quellbit-cli convert " "B.BMP a.bmp sub"
+    expect_offers $shell "quellbit-cli check a.bmp " "lcd_a.txt sub"
+    expect_offers $shell "quellbit-cli render " "lcd_a.txt sub"
+    expect_offers $shell "quellbit-cli render -o " "B.BMP a.bmp photo.png sub"
+    expect_offers $shell "quellbit-cli render --format " "bmp png"
+    if [[ " ${commands[*]} " == *" prepare "* ]]; then
+        expect_offers $shell "quellbit-cli prepare " "B.BMP a.bmp photo.JPG photo.png sub"
+        expect_offers $shell "quellbit-cli prepare --dither " "atkinson bayer floyd-steinberg"
+    fi
 done
-if [ $options -eq 0 ]; then
-    fail "no option found in the help of quellbit-cli and its commands"
-elif [ ${#missing[@]} -eq 0 ]; then
-    ok "completion offers all $options options of the help of quellbit-cli and its ${#commands[@]} commands"
-else
-    fail "completion does not offer ${missing[*]}"
-fi
+# Past the last operand bash offers nothing, and zsh the options that are left.
+expect_offers bash "quellbit-cli check a.bmp lcd_a.txt " ""
+# Every long option the program's help and each command's lists is offered
+# after "--", by every shell.
+for shell in bash zsh fish; do
+    missing=()
+    options=0
+    for command in '' "${commands[@]}"; do
+        offered=" $(complete_line $shell "quellbit-cli ${command:+$command }--") "
+        for option in $("$cli" $command --help | grep -oE '^ +(-[A-Za-z0-9], ?)?--[a-z][a-z0-9-]*' | grep -oE -- '--[a-z][a-z0-9-]*'); do
+            options=$((options + 1))
+            # An option that takes a value is offered as "--output=" by bash.
+            [[ $offered == *" $option "* || $offered == *" $option= "* ]] || missing+=("quellbit-cli ${command:+$command }$option")
+        done
+    done
+    if [ $options -eq 0 ]; then
+        fail "no option found in the help of quellbit-cli and its commands"
+    elif [ ${#missing[@]} -eq 0 ]; then
+        ok "$shell completion offers all $options options of the help of quellbit-cli and its ${#commands[@]} commands"
+    else
+        fail "$shell completion does not offer ${missing[*]}"
+    fi
+done
 
 if [ ${#failures[@]} -eq 0 ]; then
     echo "package check: all passed ($(for d in "$@"; do basename "$d"; done | tr '\n' ' '))"

@@ -51,6 +51,21 @@ trap 'rm -f "$include" "$page"' EXIT
                 if ($0 ~ /^\.SH SYNOPSIS/) next
             }
             !on { next }
+            # --quiet, --help and --version are the same for every
+            # command: the page names them once, in its OPTIONS.
+            held != "" {
+                line = held
+                held = ""
+                if ($0 ~ /^\\fB\\-h\\fR, \\fB\\-\\-help\\fR$/ || $0 ~ /^\\fB\\-\\-version\\fR$/ \
+                    || $0 ~ /^\\fB\\-q\\fR, \\fB\\-\\-quiet\\fR$/) {
+                    skip = 1
+                    next
+                }
+                print line
+            }
+            skip && /^\.(TP|PP|SS|SH)/ { skip = 0 }
+            skip { next }
+            /^\.TP$/ { held = $0; next }
             /^\.SH DESCRIPTION/ { print ".PP"; next }
             /^\.S[HS] / {
                 title = substr($0, 5)
@@ -65,4 +80,11 @@ trap 'rm -f "$include" "$page"' EXIT
 } >"$include"
 
 help2man --no-info --version-string="$version" --name="$name" \
-         --include="$include" --include="$static" --output="$out" "$cli"
+         --include="$include" --include="$static" --output="$out.whole" "$cli"
+# The program's list of commands and its exit statuses have sections of
+# their own (COMMANDS, EXIT STATUS): each is said once.
+awk '
+    /^\.SS "(Commands|Exit status):"$/ { skip = 1; next }
+    skip && /^\.(SS |SH |PP$)/ { skip = 0 }
+    !skip' "$out.whole" >"$out"
+rm -f "$out.whole"

@@ -8,8 +8,12 @@
 #include "widgets/twips.h"
 
 #include <QFile>
+#include <QHelpEvent>
+#include <QToolTip>
 
+#include <algorithm>
 #include <exception>
+#include <vector>
 
 namespace quellbit {
 
@@ -55,6 +59,7 @@ Form2::Form2(QWidget *owner) : QDialog(owner, kFrame)
     placeInTwips(LcdPic, 120, 0, 4095, 2775);
     LcdPic->setFocusPolicy(Qt::StrongFocus);
     LcdPic->clear();
+    LcdPic->installEventFilter(this);
 
     ShowButton = new QPushButton(QStringLiteral("Show"), this);
     ShowButton->setObjectName(QStringLiteral("ShowButton"));
@@ -98,6 +103,24 @@ void Form2::Plot_Bits(std::string_view bits)
     plotBits(bits, state, *LcdPic, BmpInfoHeader.biWidth, BmpInfoHeader.biHeight);
     PlotX = state.PlotX;
     PlotRow = state.PlotRow;
+}
+
+bool Form2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != LcdPic || event->type() != QEvent::ToolTip)
+        return QDialog::eventFilter(watched, event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QPoint at = help->pos() - LcdPic->contentsRect().topLeft();
+    // Never more than the box shows, whatever the header says.
+    std::vector<std::int32_t> row(static_cast<std::size_t>(std::clamp(BmpInfoHeader.biWidth, 0, LcdPic->innerSize().width())));
+    for (std::size_t x = 0; x < row.size(); ++x)
+        row[x] = LcdPic->point(static_cast<int>(x), at.y());
+    const std::string text = describePlottedDot(at.x(), at.y(), row, BmpInfoHeader.biWidth, BmpInfoHeader.biHeight);
+    if (text.empty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), QString::fromStdString(text), LcdPic);
+    return true;
 }
 
 } // namespace quellbit

@@ -39,6 +39,11 @@ public:
 
     std::int16_t PlotX = 0;
     std::int16_t PlotRow = 0;
+
+protected:
+    // Resting the pointer on a plotted dot of LcdPic shows where its bit
+    // stands in the data file: "dot (239, 0): line 4, item 6, bit 7 of 80H".
+    bool eventFilter(QObject *watched, QEvent *event) override;
 };
 
 } // namespace quellbit

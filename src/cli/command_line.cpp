@@ -28,6 +28,15 @@ constexpr std::string_view kExitStatus = R"(Exit status:
 
 const Option kHelp {"help", 'h', nullptr, "Show this help and exit."};
 const Option kVersion {"version", 0, nullptr, "Show the version and exit."};
+const Option kQuiet {"quiet", 'q', nullptr, "Say nothing but errors (data asked for with -o - still comes)."};
+constexpr int kQuietOption = 'q';
+
+// The hint after a usage error, as GNU programs give it.
+std::string tryHelp(std::string_view command)
+{
+    return "Try '" + std::string(kProgram) + (command.empty() ? "" : " ") + std::string(command)
+        + " --help' for more information.";
+}
 
 std::string usageLine(const Command &command)
 {
@@ -49,6 +58,7 @@ std::string optionWords(const Option &option)
 
 std::string optionTable(std::vector<Option> options)
 {
+    options.push_back(kQuiet);
     options.push_back(kHelp);
     options.push_back(kVersion);
     std::size_t width = 0;
@@ -92,6 +102,11 @@ std::string programHelp()
     for (const Command &command : commands())
         help += "  " + std::string(command.name) + std::string(width + 3 - std::string_view(command.name).size(), ' ')
             + command.summary + "\n";
+    help += "\nStandard output carries what a script uses: the data with -o -, otherwise the\n"
+            "name of each file written, one a line. Messages go to standard error, each\n"
+            "after \"quellbit-cli: \"; -q (--quiet), before or after the command, leaves the\n"
+            "errors only. A PICTURE or DATAFILE of \"-\" is standard input (a pipe too),\n"
+            "read once; what is made of it goes to standard output unless -o says otherwise.\n";
     help += '\n';
     help += optionTable({});
     help += "\nRun \"" + std::string(kProgram) + " COMMAND --help\" for a command's own options.\n\n";
@@ -176,15 +191,27 @@ bool Invocation::isStandardOutput(const std::string &path, const std::optional<F
 void Invocation::report(std::string_view message)
 {
     endProgress();
-    const std::string line = readable(message) + "\n";
+    const std::string line = std::string(kProgram) + ": " + readable(message) + "\n";
     std::fwrite(line.data(), 1, line.size(), err_);
     std::fflush(err_);
 }
 
+void Invocation::note(std::string_view message)
+{
+    if (!quiet_)
+        report(message);
+}
+
+void Invocation::wrote(const std::string &path)
+{
+    if (!quiet_)
+        print(shownName(path) + "\n");
+}
+
 int Invocation::usageError(std::string_view message)
 {
-    report(std::string(kProgram) + " " + command_.name + ": " + std::string(message) + "\nUsage: " + usageLine(command_)
-           + "\nRun \"" + std::string(kProgram) + " " + command_.name + " --help\" for more.");
+    report(std::string(command_.name) + ": " + std::string(message) + "\nUsage: " + usageLine(command_) + "\n"
+           + tryHelp(command_.name));
     return kExitUsage;
 }
 
@@ -212,8 +239,9 @@ void Invocation::endProgress()
     progressShown_ = false;
 }
 
-int Invocation::parse(int argc, char **argv)
+int Invocation::parse(int argc, char **argv, bool quiet)
 {
+    quiet_ = quiet;
     const std::vector<Option> &options = command_.options;
     std::vector<option> longOptions;
     std::string shortOptions = ":h"; // ':' first: a missing value is told apart from an unknown option
@@ -227,6 +255,8 @@ int Invocation::parse(int argc, char **argv)
                 shortOptions += ':';
         }
     }
+    shortOptions += kQuietOption;
+    longOptions.push_back({kQuiet.name, no_argument, nullptr, kQuietOption});
     longOptions.push_back({kHelp.name, no_argument, nullptr, 'h'});
     longOptions.push_back({kVersion.name, no_argument, nullptr, kVersionOption});
     longOptions.push_back({nullptr, 0, nullptr, 0});
@@ -258,6 +288,10 @@ int Invocation::parse(int argc, char **argv)
             print(versionText());
             return kExitOk;
         }
+        if (code == kQuietOption) {
+            quiet_ = true;
+            continue;
+        }
         if (code == ':') {
             const Option *o = find(optopt);
             return usageError((o ? written(*o) : std::string("an option")) + " needs a value");
@@ -281,11 +315,16 @@ int Invocation::parse(int argc, char **argv)
 
 int run(int argc, char **argv, std::FILE *out, std::FILE *err)
 {
+    // -q before the command's name counts as after it.
+    const bool quiet = argc > 1 && (std::string_view(argv[1]) == "-q" || std::string_view(argv[1]) == "--quiet");
+    if (quiet) {
+        --argc;
+        ++argv;
+    }
     const std::string_view first = argc > 1 ? argv[1] : "";
     const auto usage = [&](const std::string &message) {
-        const std::string text = std::string(kProgram) + ": " + message + "\nRun \"" + std::string(kProgram)
-            + " --help\" for the commands.\n";
-        std::fputs(readable(text).c_str(), err);
+        const std::string text = std::string(kProgram) + ": " + readable(message) + "\n" + tryHelp({}) + "\n";
+        std::fputs(text.c_str(), err);
         return kExitUsage;
     };
     try {
@@ -312,14 +351,14 @@ int run(int argc, char **argv, std::FILE *out, std::FILE *err)
 
         Invocation invocation(*command, out, err);
         // The command's name stands where getopt expects the program's.
-        const int parsed = invocation.parse(argc - 1, argv + 1);
+        const int parsed = invocation.parse(argc - 1, argv + 1, quiet);
         const int status = parsed >= 0 ? parsed : command->run(invocation);
         invocation.flush();
         return status;
     } catch (const Failure &failure) {
         // Standard output failed (OutputLost), or a step a command did not
         // attempt on its own.
-        const std::string line = readable(failure.what()) + "\n";
+        const std::string line = std::string(kProgram) + ": " + readable(failure.what()) + "\n";
         std::fputs(line.c_str(), err);
         return kExitBroken;
     }

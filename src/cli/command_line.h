@@ -68,9 +68,12 @@ public:
     // Its value, or nullptr when it was not given.
     const std::string *value(std::string_view option) const;
 
-    // Writes to standard output, every write checked: OutputLost
-    // ("standard output: " and the system's reason) when it fails.
+    // Writes what a script consumes (the data itself, a report asked for)
+    // to standard output, every write checked: OutputLost ("standard
+    // output: " and the system's reason) when it fails.
     void print(std::string_view text);
+    // Names a file written, one a line on standard output, unless --quiet.
+    void wrote(const std::string &path);
     // Flushes standard output, checked the same way.
     void flush();
     // Runs one step of the command (a file to convert, to draw...): a
@@ -80,19 +83,25 @@ public:
     // /dev/stdout does): what is written there goes out as "-" would.
     // `file` is the file at `path`.
     bool isStandardOutput(const std::string &path, const std::optional<FileId> &file) const;
-    // A line on standard error; bytes that are not UTF-8 text (a file name
-    // in another encoding) are shown as replacement characters.
+    // An error on standard error, after "quellbit-cli: "; bytes that are
+    // not UTF-8 text (a file name in another encoding) are shown as
+    // replacement characters.
     void report(std::string_view message);
-    // Prints "quellbit-cli COMMAND: message" and the command's usage on
-    // standard error and returns kExitUsage.
+    // Anything else a person reads (what was done, how a file differs):
+    // the same, unless --quiet.
+    void note(std::string_view message);
+    bool quiet() const { return quiet_; }
+    // Prints "quellbit-cli: COMMAND: message", the command's usage and
+    // "Try 'quellbit-cli COMMAND --help' for more information." on standard
+    // error and returns kExitUsage.
     int usageError(std::string_view message);
     // "[3/1000] name" on a terminal's standard error during a batch.
     void showProgress(std::size_t done, std::size_t total, std::string_view name);
 
     // Parses the words after the command's name; an exit status when that
     // is all there is to do (help or version shown, or a usage error),
-    // otherwise -1.
-    int parse(int argc, char **argv);
+    // otherwise -1. `quiet`: -q was given before the command.
+    int parse(int argc, char **argv, bool quiet = false);
 
 private:
     void endProgress();
@@ -103,6 +112,7 @@ private:
     std::FILE *out_;
     std::FILE *err_;
     bool progressShown_ = false;
+    bool quiet_ = false;
     int errIsTerminal_ = -1; // not asked yet
     // What standard output goes to, once asked (the inner nothing: not a
     // file).

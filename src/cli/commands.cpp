@@ -10,6 +10,7 @@
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
 #include "intake/picture_report.h"
+#include "prepare/picture_format.h"
 #include "prepare/prepare.h"
 #include "preview/compare.h"
 #include "preview/render.h"
@@ -24,6 +25,13 @@ namespace quellbit::cli {
 
 namespace {
 
+// A file as messages name it: "standard input" for "-", otherwise its name
+// as text.
+std::string named(const std::string &path)
+{
+    return shownName(inputName(path));
+}
+
 bool sameFile(const std::string &a, const std::string &b)
 {
     const std::optional<FileId> first = fileId(a);
@@ -32,6 +40,8 @@ bool sameFile(const std::string &a, const std::string &b)
 
 std::string defaultDataPath(const std::string &picture)
 {
+    if (picture == kStandardInputName)
+        return "-"; // no name to go by: standard output
     return dataFilePathFor(picture);
 }
 
@@ -57,11 +67,16 @@ std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path
 {
     InputFile file(path);
     const std::vector<std::uint8_t> bytes = readWholeFile(file);
-    Picture picture {takePicture(bytes, path), {file.device(), file.inode()}};
+    Picture picture {takePicture(bytes, file.path()), {file.device(), file.inode()}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
+    if (const std::optional<std::string> kind = otherKind(bytes)) {
+        call.report(named(path) + ": rejected: " + *kind + ", not a bitmap; \"" + shownName(prepareCommand(path))
+                    + "\" makes one\n  " + limitsMessage());
+        return std::nullopt;
+    }
     const BITMAPINFOHEADER &info = picture.intake.headers.info;
-    call.report(shownName(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
+    call.report(named(path) + ": rejected (" + describePicture(info) + "): " + describeVerdict(picture.intake.verdict, info)
                 + "\n  " + limitsMessage());
     return std::nullopt;
 }
@@ -103,6 +118,15 @@ private:
     std::map<Place, std::string> places_;
 };
 
+// Standard input can be read once a call: "-" more than once is a usage
+// error. Its exit status, or nothing.
+std::optional<int> standardInputOnce(Invocation &call, const std::vector<std::string> &files)
+{
+    if (std::count(files.begin(), files.end(), std::string(kStandardInputName)) > 1)
+        return call.usageError("standard input (\"-\") can be read once only");
+    return std::nullopt;
+}
+
 // The words convert and prepare share: at least one picture, and -o only
 // with one picture and a name. A usage error's exit status, or nothing.
 std::optional<int> pictureWords(Invocation &call)
@@ -114,7 +138,7 @@ std::optional<int> pictureWords(Invocation &call)
         return call.usageError("-o takes exactly one picture");
     if (output && output->empty())
         return call.usageError("-o needs a file name");
-    return std::nullopt;
+    return standardInputOnce(call, call.operands());
 }
 
 // One picture after another, as convert and prepare go: each with its
@@ -136,8 +160,8 @@ bool eachPicture(Invocation &call, std::string (*defaultOutput)(const std::strin
             const std::string target = given ? *given : defaultOutput(path);
             const OutputDestination destination = outputDestination(target);
             if (const std::optional<std::string> owner = outputs.owner(destination))
-                throw Failure(path, "not " + done + ": its " + output + " " + shownName(target) + " is also the " + output
-                                        + " of " + shownName(*owner) + ", " + done + " before it in this call");
+                throw Failure(inputName(path), "not " + done + ": its " + output + " " + shownName(target) + " is also the "
+                                        + output + " of " + named(*owner) + ", " + done + " before it in this call");
             outputs.claim(destination, path);
             step(path, target, destination);
         });
@@ -164,13 +188,13 @@ int convert(Invocation &call)
             return;
         }
         if (destination.existing == picture->file)
-            throw Failure(path, "not converted: " + shownName(target) + " is the picture itself");
+            throw Failure(inputName(path), "not converted: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         NullProgress progress;
         scanPicture(raster, onColor(call, picture->intake), setRange(raster.width(), raster.height()), raster.width(),
                     raster.height(), file, progress);
         file.commit();
-        call.print(shownName(target) + "\n");
+        call.wrote(target);
     });
     return !done ? kExitBroken : rejected ? kExitRejected : kExitOk;
 }
@@ -191,7 +215,11 @@ int render(Invocation &call)
         return call.usageError("--format takes png or bmp, not \"" + *formatName + "\"");
     if (!format)
         format = output ? renderFormatOf(*output).value_or(RenderFormat::Png) : RenderFormat::Png;
-    const std::string target = output ? *output : defaultPicturePath(dataPath, *format);
+    // With the data file on standard input there is no name to go by: the
+    // picture goes to standard output.
+    const std::string target = output ? *output
+        : dataPath == kStandardInputName ? std::string("-")
+                                         : defaultPicturePath(dataPath, *format);
 
     const bool done = call.attempt([&] {
         const std::string picture = renderDataFile(dataPath, *format);
@@ -199,12 +227,12 @@ int render(Invocation &call)
             call.print(picture);
             return;
         }
-        if (sameFile(target, dataPath))
-            throw Failure(dataPath, "not drawn: " + shownName(target) + " is the data file itself");
+if (sameFile(target, dataPath))
+            throw Failure(inputName(dataPath), "not drawn: " + shownName(target) + " is the data file itself");
         OutputFile file(target);
         file.write(picture);
         file.commit();
-        call.print(shownName(target) + "\n");
+        call.wrote(target);
     });
     return done ? kExitOk : kExitBroken;
 }
@@ -214,12 +242,17 @@ int check(Invocation &call)
     const std::vector<std::string> &files = call.operands();
     if (files.empty() || files.size() > 2)
         return call.usageError("give a picture and at most one data file");
-    const std::string &picture = files[0];
-    const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(picture);
+    if (files.size() == 1 && files[0] == kStandardInputName)
+        return call.usageError("with the picture on standard input, name its data file");
+    if (const std::optional<int> wrong = standardInputOnce(call, files))
+        return *wrong;
+    const std::string picture = named(files[0]);
+    const std::string dataPath = files.size() == 2 ? files[1] : defaultDataPath(files[0]);
+    const std::string dataShown = named(dataPath);
 
     int status = kExitOk;
     const bool done = call.attempt([&] {
-        const std::optional<Picture> accepted = acceptedPicture(call, picture);
+        const std::optional<Picture> accepted = acceptedPicture(call, files[0]);
         if (!accepted) {
             status = kExitRejected;
             return;
@@ -228,13 +261,13 @@ int check(Invocation &call)
         const DataFileComparison result = compareDataFile(dataPath, convertToText(intake.raster, onColor(call, intake)));
         switch (result.outcome) {
         case DataFileComparison::Outcome::Identical:
-            call.print(shownName(dataPath) + ": matches " + shownName(picture) + "\n");
+            call.note(dataShown + ": matches " + picture);
             return;
         case DataFileComparison::Outcome::SameDots:
-            call.report(shownName(dataPath) + ": " + result.describe());
+            call.note(dataShown + ": " + result.describe());
             break;
         case DataFileComparison::Outcome::DotsDiffer:
-            call.report(shownName(dataPath) + ": differs from what " + shownName(picture) + " converts to: " + result.describe());
+            call.note(dataShown + ": differs from what " + picture + " converts to: " + result.describe());
             break;
         }
         status = kExitDiffers;
@@ -259,6 +292,9 @@ std::optional<std::pair<std::int32_t, std::int32_t>> cropCorner(std::string_view
         return std::nullopt;
     return std::pair {x, y};
 }
+
+// The highest frame prepare is asked for: each frame before it is decoded.
+constexpr int kMostFrames = 65535;
 
 // The options of prepare, every value checked; a usage error's words when
 // they are off.
@@ -305,6 +341,12 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
             return "--dither takes floyd-steinberg, atkinson or bayer, not \"" + *dither + "\"";
     }
     options.invert = call.has("invert");
+    if (const std::string *frame = call.value("frame")) {
+        const auto [end, error] = std::from_chars(frame->data(), frame->data() + frame->size(), options.frame);
+        if (frame->empty() || error != std::errc() || end != frame->data() + frame->size() || options.frame < 1
+            || options.frame > kMostFrames)
+            return "--frame takes a whole number from 1 to 65535, not \"" + *frame + "\"";
+    }
     return options;
 }
 
@@ -317,24 +359,111 @@ int prepare(Invocation &call)
         return call.usageError(*problem);
     const PrepareOptions &options = std::get<PrepareOptions>(parsed);
 
-    const bool done = eachPicture(call, preparedPath, "bitmap", "prepared",
+    const auto defaultBitmap = [](const std::string &path) {
+        return path == kStandardInputName ? std::string("-") : preparedPath(path);
+    };
+    const bool done = eachPicture(call, defaultBitmap, "bitmap", "prepared",
                                   [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         InputFile input(path);
         const std::vector<std::uint8_t> bytes = readWholeFile(input);
-        const PreparedPicture prepared = preparePicture(bytes, path, options);
+        const PreparedPicture prepared = preparePicture(bytes, input.path(), options);
         if (call.isStandardOutput(target, destination.existing)) {
             call.print(prepared.bitmap());
-            call.report(describePreparation(shownName(path), prepared, options, "standard output"));
+            call.note(describePreparation(shownName(input.path()), prepared, options, "standard output"));
             return;
         }
         if (destination.existing == FileId {input.device(), input.inode()})
-            throw Failure(path, "not prepared: " + shownName(target) + " is the picture itself");
+            throw Failure(inputName(path), "not prepared: " + shownName(target) + " is the picture itself");
         OutputFile file(target);
         file.write(prepared.bitmap());
         file.commit();
-        call.report(describePreparation(shownName(path), prepared, options, shownName(target)));
+        call.note(describePreparation(shownName(input.path()), prepared, options, shownName(target)));
+        call.wrote(target);
     });
     return done ? kExitOk : kExitBroken;
+}
+
+// A line of info's report: the label and its colon in 16 columns.
+std::string reportLine(const std::string &label, const std::string &value)
+{
+    std::string text = label + ":";
+    text.resize(std::max<std::size_t>(text.size() + 1, 16), ' ');
+    return text + value + "\n";
+}
+
+// The report on a file that is no bitmap at all: its kind and what prepare
+// makes of it, never values read as if it were a bitmap's headers.
+PictureReport reportOtherKind(std::span<const std::uint8_t> bytes, const std::string &path, const std::string &kind)
+{
+    PictureReport report;
+    report.status = PictureStatus::Rejected;
+    report.text = reportLine("file", named(path) + " (" + thousands(static_cast<std::int64_t>(bytes.size())) + " bytes)")
+        + reportLine("kind", kind + ", not a bitmap");
+    try {
+        const PreparedPicture prepared = preparePicture(bytes, inputName(path), {});
+        report.text += reportLine("prepare", "reads it: " + std::to_string(prepared.sourceWidth) + " x "
+                                                 + std::to_string(prepared.sourceHeight) + " pixels");
+    } catch (const Failure &failure) {
+        report.text += reportLine("prepare", "cannot read it: " + failure.reason());
+    }
+    report.text += reportLine("verdict", "not a bitmap: convert and the window take 240 x 128 BMP pictures with 1 bit "
+                                         "per pixel");
+    return report;
+}
+
+// `text` as a JSON string, quotes included.
+std::string jsonString(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : readable(text)) {
+        if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+// The report as one JSON object: each line's label, in lower case with
+// "_" for spaces, is a key whose value is the line's text (a continued
+// line joined by "\n"); "status" is "accepted", "rejected", "broken" or
+// "not a bitmap".
+std::string jsonReport(const std::string &text, const std::string &status)
+{
+    std::vector<std::pair<std::string, std::string>> fields;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        const std::size_t colon = line.find(':');
+        if (line.starts_with(std::string(16, ' ')) || colon == std::string::npos || colon >= 16) {
+            const std::size_t words = line.find_first_not_of(' ');
+            if (!fields.empty() && words != std::string::npos) {
+                fields.back().second += '\n';
+                fields.back().second.append(line, words);
+            }
+            continue;
+        }
+        std::string key = line.substr(line.find_first_not_of(' '), colon - line.find_first_not_of(' '));
+        for (char &c : key)
+            c = c == ' ' ? '_' : static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        fields.emplace_back(key, line.size() > 16 ? line.substr(16) : std::string());
+    }
+    std::string json = "{\n  \"status\": ";
+    json += jsonString(status);
+    for (const auto &[key, value] : fields) {
+        json += ",\n  ";
+        json += jsonString(key);
+        json += ": ";
+        json += jsonString(value);
+    }
+    json += "\n}\n";
+    return json;
 }
 
 int info(Invocation &call)
@@ -345,13 +474,27 @@ int info(Invocation &call)
     call.attempt([&] {
         const std::string &path = call.operands().front();
         const std::vector<std::uint8_t> bytes = readWholeFile(path);
-        PictureReport report = reportPicture(bytes, path);
-        if (report.status != PictureStatus::Accepted)
-            report.text += prepareSuggestion(bytes, path);
-        call.print(report.text);
+        const std::optional<std::string> kind = otherKind(bytes);
+        PictureReport report = kind ? reportOtherKind(bytes, path, *kind) : reportPicture(bytes, inputName(path));
+        if (report.status != PictureStatus::Accepted) {
+            if (path == kStandardInputName) {
+                std::string suggestion = prepareSuggestion(bytes, "picture");
+                if (!suggestion.empty())
+                    report.text += reportLine("make a copy", "quellbit-cli prepare - > picture-lcd.bmp");
+            } else {
+                report.text += prepareSuggestion(bytes, path);
+            }
+        }
         status = report.status == PictureStatus::Accepted ? kExitOk
             : report.status == PictureStatus::Rejected    ? kExitRejected
                                                           : kExitBroken;
+        if (call.has("json"))
+            call.print(jsonReport(report.text, kind                          ? "not a bitmap"
+                                                   : status == kExitOk       ? "accepted"
+                                                   : status == kExitRejected ? "rejected"
+                                                                             : "broken"));
+        else
+            call.print(report.text);
     });
     return status;
 }
@@ -365,10 +508,11 @@ const std::vector<Command> &commands()
          "Each PICTURE, a 240 x 128 BMP with 1 bit per pixel, becomes an LCD data file in\n"
          "its folder, named \"lcd_\" and its name with \".txt\" for \".bmp\"\n"
          "(\"pics/logo.bmp\" gives \"pics/lcd_logo.txt\"), and the name of each file\n"
-         "written is printed. An earlier file is replaced only once the new one is\n"
-         "complete. A picture that fails is named with the reason and the others go on;\n"
-         "two pictures whose data files would be one file, and an output that is the\n"
-         "picture itself, are not converted.\n\n"
+         "written is printed. \"-\" reads the picture from standard input and writes its\n"
+         "data file to standard output. An earlier file is replaced only once the new\n"
+         "one is complete. A picture that fails is named with the reason and the others\n"
+         "go on; two pictures whose data files would be one file, and an output that is\n"
+         "the picture itself, are not converted.\n\n"
          "Exit 0 all converted, 1 a picture refused, 3 a file unreadable or unwritable\n"
          "(3 wins over 1), 2 a usage error.",
          {{"inverse", 0, nullptr, "The second palette colour becomes the 1 bits (by default the first)."},
@@ -396,29 +540,40 @@ const std::vector<Command> &commands()
          "refused; 3 the picture or the data file cannot be read; 2 a usage error.",
          {{"inverse", 0, nullptr, "Compare with the Inverse conversion (second palette colour as 1 bits)."}},
          check},
-        {"info", "PICTURE", "Explain a picture's headers and whether it converts.",
+        {"info", "[--json] PICTURE", "Explain a picture's headers and whether it converts.",
          "Shows what a picture's headers say, where its colour table and pixels lie, the\n"
          "colours a Normal and an Inverse conversion turn into 1 bits, and whether it can\n"
-         "be converted, with the reason when not.\n\n"
-         "Exit 0 accepted, 1 refused by the size and depth test, 3 unreadable or its\n"
-         "pixels cannot be decoded, 2 a usage error.",
-         {},
+         "be converted, with the reason when not. A file that is no bitmap at all (a\n"
+         "PNG, a JPEG...) is named by its kind, with what prepare makes of it. A picture\n"
+         "that does not convert ends with the prepare command that makes a copy that\n"
+         "does.\n\n"
+         "With --json the report is one JSON object: \"status\" (\"accepted\", \"rejected\",\n"
+         "\"broken\" or \"not a bitmap\"), and for each line of the report its label in\n"
+         "lower case with \"_\" for spaces (\"file\", \"size\", \"bits_per_pixel\",\n"
+         "\"verdict\", \"make_a_copy\"...) with the line's text as a string.\n\n"
+         "Exit 0 accepted, 1 refused by the size and depth test or not a bitmap, 3\n"
+         "unreadable or its pixels cannot be decoded, 2 a usage error.",
+         {{"json", 0, nullptr, "Print the report as one JSON object (keys above)."}},
          info},
         {"prepare", "[options] PICTURE...",
          "Make any picture a 240 x 128 one-bit BMP that convert accepts.",
-         "Each PICTURE, a PNG, BMP, PBM, PGM or PPM of any size and colour depth, becomes\n"
-         "a 240 x 128 BMP with 1 bit per pixel that convert and the window accept, its\n"
-         "black dots the 1 bits of a Normal conversion. It is written beside the\n"
-         "picture, its name with \"-lcd.bmp\" for its extension (\"pics/photo.png\" gives\n"
-         "\"pics/photo-lcd.bmp\"), and a line on standard error tells what was done:\n"
-         "  photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black\n"
-         "    -> photo-lcd.bmp\n"
+         "Each PICTURE, a PNG, JPEG, GIF, WebP, BMP, PBM, PGM or PPM of any size and\n"
+         "colour depth, becomes a 240 x 128 BMP with 1 bit per pixel that convert and\n"
+         "the window accept, its black dots the 1 bits of a Normal conversion. A JPEG is\n"
+         "turned as its EXIF orientation says; of an animation, the first frame is read.\n"
+         "The bitmap is written beside the picture, its name with \"-lcd.bmp\" for its\n"
+         "extension (\"pics/photo.png\" gives \"pics/photo-lcd.bmp\"); its name is printed,\n"
+         "and a line on standard error tells what was done, as in\n"
+         "  quellbit-cli: photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg,\n"
+         "  38 % black -> photo-lcd.bmp\n"
          "Transparent parts are white. The light of a pixel is its luminance (Rec. 709)\n"
-         "in linear light. Shrinking averages every pixel a dot covers; enlarging by a\n"
-         "whole factor repeats pixels, by any other factor it interpolates. A picture of\n"
-         "240 x 128 is never scaled, and one that is black and white already comes\n"
-         "through dot for dot. Atkinson dithering passes on three quarters of each\n"
-         "dot's error: more contrast than the light asks for, by design.\n\n"
+         "in linear light; a PNG's gAMA chunk is read as browsers read it. Scaling gives\n"
+         "each dot the pixels it covers, by how much it covers each: shrinking averages,\n"
+         "enlarging keeps each pixel's share (a whole factor repeats pixels, so pixel art\n"
+         "stays sharp; an edge lands within a dot). A picture of 240 x 128 is never\n"
+         "scaled, and one that is black and white already comes through dot for dot.\n"
+         "Atkinson dithering passes on three quarters of each dot's error: more\n"
+         "contrast than the light asks for, by design.\n\n"
          "Exit 0 all prepared; 3 a picture unreadable, of a kind prepare does not read,\n"
          "or not written (its output is the picture itself, or another picture's);\n"
          "2 a usage error.",
@@ -429,6 +584,7 @@ const std::vector<Command> &commands()
           {"threshold", 0, "N", "Black where the light, as the picture stores it, is below N percent (1 to 100; 50 by default)."},
           {"dither", 0, "D", "Dither in linear light instead: floyd-steinberg, atkinson or bayer."},
           {"invert", 0, nullptr, "Swap black and white within the picture; the margin stays white."},
+          {"frame", 0, "N", "Of an animated GIF or WebP, frame N as it is shown (1, the first, by default)."},
           {"output", 'o', "OUT", "Write the bitmap to OUT (\"-\": standard output); one picture only."}},
          prepare},
     };

@@ -2,7 +2,9 @@
 
 // Reading the files a user names: regular files only (symlinks followed),
 // opened without waiting for a writer, and never more than a set size. A
-// named pipe, a device or a folder is refused at once, by name.
+// named pipe, a device or a folder is refused at once, by name. The name "-"
+// is standard input, whatever it is (a pipe too), read once, from where it
+// stands, under the same limit.
 
 #include "common/descriptor.h"
 
@@ -18,7 +20,18 @@ namespace quellbit {
 // 4 KB, a data file 21,600 bytes).
 inline constexpr std::uint64_t kLargestInput = 64ull * 1024 * 1024;
 
-// An open regular file. The constructor opens `path` read-only with
+// The name that stands for standard input, and how messages name it.
+inline constexpr char kStandardInputName[] = "-";
+inline constexpr char kStandardInputShown[] = "standard input";
+
+// The file `path` names, for messages: "standard input" for "-", otherwise
+// `path` itself.
+inline std::string inputName(const std::string &path)
+{
+    return path == kStandardInputName ? kStandardInputShown : path;
+}
+
+// An open regular file, or standard input. The constructor opens `path` read-only with
 // O_NONBLOCK (so a named pipe never waits for a writer), refuses anything
 // that is not a regular file ("not a regular file (a named pipe)", "(a
 // device)", "(a folder)", "(a socket)"), refuses a file larger than `limit`,
@@ -31,8 +44,9 @@ public:
     // Failure when reading fails or the file has grown past the limit.
     std::size_t read(std::span<char> buffer);
 
+    // The name messages use: the path, or "standard input".
     const std::string &path() const { return path_; }
-    // The file's size when it was opened.
+    // The file's size when it was opened (0 for a pipe).
     std::uint64_t size() const { return size_; }
     // Device and inode, to tell whether an output would overwrite this file.
     std::uint64_t device() const { return device_; }
@@ -46,6 +60,7 @@ private:
     std::uint64_t inode_ = 0;
     std::uint64_t readSoFar_ = 0;
     Descriptor fd_;
+    bool stream_ = false; // standard input that is no regular file: its size is not known
 };
 
 // All bytes of the file at `path`, read once through an InputFile.

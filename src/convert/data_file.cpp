@@ -75,4 +75,24 @@ std::string dataFilePathFor(std::string_view picturePath)
     return dataFilePath(picturePath.substr(0, *start - 1), picturePath.substr(*start), separator);
 }
 
+DotPlace placeOfDot(Dot dot, std::int32_t width)
+{
+    const std::int64_t byte = (std::int64_t {dot.y} * width + dot.x) / 8;
+    return {byte / kItemsPerLine + 1, static_cast<int>(byte % kItemsPerLine) + 1, dot.x % 8};
+}
+
+Dot dotAtPlace(const DotPlace &place, std::int32_t width)
+{
+    const std::int64_t byte = (place.line - 1) * kItemsPerLine + (place.item - 1);
+    const std::int64_t bytesPerRow = width / 8;
+    return {static_cast<std::int32_t>(byte % bytesPerRow * 8 + place.bit), static_cast<std::int32_t>(byte / bytesPerRow)};
+}
+
+std::string describeDot(Dot dot, std::int32_t width, std::uint8_t byte)
+{
+    const DotPlace place = placeOfDot(dot, width);
+    return "dot (" + std::to_string(dot.x) + ", " + std::to_string(dot.y) + "): line " + std::to_string(place.line)
+        + ", item " + std::to_string(place.item) + ", bit " + std::to_string(place.bit) + " of " + hexByte(byte) + "H";
+}
+
 } // namespace quellbit

@@ -51,4 +51,33 @@ std::string dataFilePath(std::string_view folder, std::string_view pictureFileNa
 // "C:\Art\lcd_LOGO.txt" and "LOGO.BMP" ".\lcd_LOGO.txt".
 std::string dataFilePathFor(std::string_view picturePath);
 
+// Where a dot's bit stands in the data file of a picture `width` dots wide:
+// line and item counted from 1 as an editor shows them, bit 0 (weight 1) to
+// 7. Dot (x, y) is bit x mod 8 of stream byte (y * width + x) / 8, so dot
+// (239, 0) of a 240-dot row is line 4, item 6, bit 7.
+struct DotPlace {
+    std::int64_t line = 0;
+    int item = 0;
+    int bit = 0;
+    bool operator==(const DotPlace &) const = default;
+};
+
+struct Dot {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Dot &) const = default;
+};
+
+// The place of dot (x, y); the caller keeps x within 0 .. width - 1 and y
+// at 0 or more, width a multiple of 8.
+DotPlace placeOfDot(Dot dot, std::int32_t width);
+
+// The reverse: the dot whose bit stands at `place` (line 1 or more, item
+// 1 to 8, bit 0 to 7).
+Dot dotAtPlace(const DotPlace &place, std::int32_t width);
+
+// What pointing at a dot tells: "dot (239, 0): line 4, item 6, bit 7 of
+// 80H", `byte` being the value of the item that holds it.
+std::string describeDot(Dot dot, std::int32_t width, std::uint8_t byte);
+
 } // namespace quellbit

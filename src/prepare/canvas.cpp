@@ -76,11 +76,15 @@ CanvasBuilder::Axis CanvasBuilder::makeAxis(
         if (scaled == source) {
             tap.first = static_cast<std::int32_t>(s);
             axis.weights.push_back(1);
-        } else if (scaled < source) {
+        } else {
             // Scaled pixel s covers [s * source, (s + 1) * source) and source
             // pixel i covers [i * scaled, (i + 1) * scaled), in units of
             // 1 / (source * scaled) of the picture: the overlaps are whole
-            // numbers and add up to `source`.
+            // numbers and add up to `source`. Shrinking, a dot averages every
+            // pixel it covers; enlarging, a dot takes the one or two pixels
+            // it lies on, each by how much of the dot it covers, so each
+            // pixel keeps its share of the canvas (a whole factor repeats
+            // pixels exactly).
             const std::int64_t from = s * source;
             const std::int64_t to = (s + 1) * source;
             const std::int64_t first = from / scaled;
@@ -89,23 +93,6 @@ CanvasBuilder::Axis CanvasBuilder::makeAxis(
             for (std::int64_t i = first; i <= last; ++i)
                 axis.weights.push_back(
                     static_cast<float>(std::min((i + 1) * scaled, to) - std::max(i * scaled, from)));
-        } else if (scaled % source == 0) {
-            tap.first = static_cast<std::int32_t>(s / (scaled / source));
-            axis.weights.push_back(1);
-        } else {
-            // The centre of scaled pixel s, in source pixels, between the
-            // centres of two source pixels (the edge pixels hold to the end).
-            const double u = (static_cast<double>(s) + 0.5) * source / scaled - 0.5;
-            const double below = std::floor(u);
-            if (below < 0 || below >= source - 1) {
-                tap.first = below < 0 ? 0 : source - 1;
-                axis.weights.push_back(1);
-            } else {
-                const auto f = static_cast<float>(u - below);
-                tap.first = static_cast<std::int32_t>(below);
-                axis.weights.push_back(1 - f);
-                axis.weights.push_back(f);
-            }
         }
         tap.count = static_cast<std::int32_t>(axis.weights.size() - tap.weightAt);
         // Added in the order the row sums add, so a flat picture stays

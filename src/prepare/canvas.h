@@ -9,11 +9,12 @@
 // the picture from pixel X,Y on, white where the picture ends). A picture of
 // 240 x 128 is never scaled.
 //
-// Resampling, along each axis on its own: shrinking averages every source
-// pixel a canvas pixel covers, weighted by how much of it is covered (no
-// aliasing, no dropped lines); enlarging by a whole factor repeats each
-// pixel that many times (pixel art stays sharp); any other enlargement
-// interpolates linearly between the nearest two pixel centres.
+// Resampling, along each axis on its own, by area: a canvas pixel takes
+// every source pixel it covers, weighted by how much of it is covered.
+// Shrinking, that averages (no aliasing, no dropped lines); enlarging, each
+// source pixel keeps its share of the canvas, so an edge lands within one
+// dot of where it belongs and a thin line keeps its thickness; a whole
+// factor repeats each pixel that many times (pixel art stays sharp).
 
 #include "prepare/light.h"
 #include "prepare/picture_rows.h"

@@ -129,9 +129,9 @@ void decodeNetpbm(std::span<const std::uint8_t> bytes, const std::string &name, 
 
     // Every sample scaled to 0-255 (rounded), through a table for the
     // picture's maxval.
-    std::vector<std::uint8_t> scale(maxval + 1);
+    std::vector<std::uint8_t> scale(static_cast<std::size_t>(maxval) + 1);
     for (std::uint64_t v = 0; v <= maxval; ++v)
-        scale[v] = static_cast<std::uint8_t>((v * 255 + maxval / 2) / maxval);
+        scale[static_cast<std::size_t>(v)] = static_cast<std::uint8_t>((v * 255 + maxval / 2) / maxval);
 
     const std::size_t w = static_cast<std::size_t>(width);
     const std::size_t h = static_cast<std::size_t>(height);
@@ -173,7 +173,7 @@ void decodeNetpbm(std::span<const std::uint8_t> bytes, const std::string &name, 
                     throw Failure(name,
                         "a sample of " + std::to_string(v) + " above its maxval of " + std::to_string(maxval)
                             + " in row " + std::to_string(y));
-                out[i] = scale[v];
+                out[i] = scale[static_cast<std::size_t>(v)];
             }
         }
         if (wanted)

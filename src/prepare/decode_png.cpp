@@ -103,6 +103,14 @@ bool readHeader(PngReader &reader)
         png_set_expand(reader.png); // grey below 8 bits to 8, colour key to alpha
     }
     png_set_scale_16(reader.png);
+    // Values stored with a gamma of their own (a gAMA chunk and no sRGB
+    // chunk) are turned into sRGB, as browsers show them: gamma 1.0 holds
+    // linear light. Without either chunk the values are sRGB already.
+    int intent = 0;
+    double gamma = 0;
+    if (!png_get_sRGB(reader.png, reader.info, &intent) && png_get_gAMA(reader.png, reader.info, &gamma)
+        && gamma > 0)
+        png_set_gamma(reader.png, PNG_DEFAULT_sRGB, gamma);
     reader.passes = png_set_interlace_handling(reader.png);
     png_read_update_info(reader.png, reader.info);
     reader.rowBytes = png_get_rowbytes(reader.png, reader.info);

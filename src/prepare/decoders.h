@@ -27,9 +27,26 @@ void decodeBitmap(std::span<const std::uint8_t> bytes, const std::string &name, 
 // The first picture of the file.
 void decodeNetpbm(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows);
 
-// The decoder the bytes call for. Anything else is a Failure naming what the
-// file seems to be: "a JPEG picture; prepare reads PNG, BMP, PBM, PGM and
-// PPM pictures".
-void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows);
+// JPEG (libjpeg): greyscale, colour and CMYK, baseline and progressive,
+// turned as its EXIF orientation says.
+void decodeJpeg(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows);
+
+// GIF (giflib): frame `frame` (1 the first) as a viewer shows it, the frames
+// before it drawn underneath as they ask; what no frame covers is
+// transparent.
+void decodeGif(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows, int frame);
+
+// WebP (libwebp), lossy or lossless, still or animated (frame `frame`, 1 the
+// first, as a viewer shows it).
+void decodeWebp(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows, int frame);
+
+// The decoder the bytes call for; `frame` (1 the first) picks a frame of an
+// animation, and any other picture has frame 1 only. Anything else is a
+// Failure naming what the file seems to be: "a TIFF picture; prepare reads
+// PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures".
+void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows, int frame = 1);
+
+// The kinds of picture decodePicture() reads, for messages.
+inline constexpr char kPicturesRead[] = "PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures";
 
 } // namespace quellbit

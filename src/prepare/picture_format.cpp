@@ -74,14 +74,10 @@ struct Signature {
 constexpr Signature kSignatures[] = {
     {"PF", {}, "a PFM picture"},
     {"Pf", {}, "a PFM picture"},
-    {"\xFF\xD8\xFF", {}, "a JPEG picture"},
-    {"GIF87a", {}, "a GIF picture"},
-    {"GIF89a", {}, "a GIF picture"},
     {"II*\0"sv, {}, "a TIFF picture"},
     {"MM\0*"sv, {}, "a TIFF picture"},
     {"II+\0"sv, {}, "a TIFF picture"},
     {"MM\0+"sv, {}, "a TIFF picture"},
-    {"RIFF", "WEBP", "a WebP picture"},
     {"ftyp", "avif", "an AVIF picture", 4},
     {"ftyp", "avis", "an AVIF picture", 4},
     {"ftyp", "hei", "a HEIF picture", 4},
@@ -134,6 +130,12 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
             bytes[1] == '1' || bytes[1] == '4'       ? "a PBM picture"
                 : bytes[1] == '2' || bytes[1] == '5' ? "a PGM picture"
                                                      : "a PPM picture"};
+    if (startsWith(bytes, "\xFF\xD8\xFF"))
+        return {PictureFormat::Jpeg, "a JPEG picture"};
+    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a"))
+        return {PictureFormat::Gif, "a GIF picture"};
+    if (startsWith(bytes, "RIFF") && startsWith(bytes, "WEBP", 8))
+        return {PictureFormat::Webp, "a WebP picture"};
     if (startsWith(bytes, "P7") && bytes.size() >= 3 && (isSpace(bytes[2]) || bytes[2] == '#'))
         return other("a PAM picture");
     for (const Signature &s : kSignatures)
@@ -163,9 +165,19 @@ FormatGuess guessFormat(std::span<const std::uint8_t> bytes)
     for (std::size_t i = 0; i < std::min<std::size_t>(bytes.size(), 4); ++i) {
         char hex[4];
         std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-        first += (i ? " " : "") + std::string(hex);
+        if (i > 0)
+            first += ' ';
+        first += hex;
     }
     return other("an unknown kind of file (it begins with " + first + ")");
+}
+
+std::optional<std::string> otherKind(std::span<const std::uint8_t> bytes)
+{
+    FormatGuess guess = guessFormat(bytes);
+    if (guess.format == PictureFormat::Bitmap || bytes.empty() || guess.description.starts_with("an unknown kind"))
+        return std::nullopt;
+    return std::move(guess.description);
 }
 
 } // namespace quellbit

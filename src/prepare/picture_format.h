@@ -3,12 +3,13 @@
 // Telling a picture's format from its first bytes, whatever its name says.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
 namespace quellbit {
 
-enum class PictureFormat { Png, Bitmap, Netpbm, Other };
+enum class PictureFormat { Png, Bitmap, Netpbm, Jpeg, Gif, Webp, Other };
 
 struct FormatGuess {
     PictureFormat format = PictureFormat::Other;
@@ -19,5 +20,10 @@ struct FormatGuess {
 };
 
 FormatGuess guessFormat(std::span<const std::uint8_t> bytes);
+
+// What a file that is no bitmap at all seems to be ("a JPEG picture", "a
+// text file"); nothing for a bitmap, an empty file, or bytes of no known
+// kind, which are read as a bitmap's headers as the window reads them.
+std::optional<std::string> otherKind(std::span<const std::uint8_t> bytes);
 
 } // namespace quellbit

@@ -23,9 +23,15 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const std::string
                   "and 268,435,456 in all)");
 }
 
-void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
+void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows, int frame)
 {
     const FormatGuess guess = guessFormat(bytes);
+    if (guess.format == PictureFormat::Gif)
+        return decodeGif(bytes, name, rows, frame);
+    if (guess.format == PictureFormat::Webp)
+        return decodeWebp(bytes, name, rows, frame);
+    if (frame != 1 && guess.format != PictureFormat::Other)
+        throw Failure(name, guess.description + " has one frame; there is no frame " + std::to_string(frame));
     switch (guess.format) {
     case PictureFormat::Png:
         return decodePng(bytes, name, rows);
@@ -33,10 +39,14 @@ void decodePicture(std::span<const std::uint8_t> bytes, const std::string &name,
         return decodeBitmap(bytes, name, rows);
     case PictureFormat::Netpbm:
         return decodeNetpbm(bytes, name, rows);
+    case PictureFormat::Jpeg:
+        return decodeJpeg(bytes, name, rows);
+    case PictureFormat::Gif:
+    case PictureFormat::Webp:
     case PictureFormat::Other:
         break;
     }
-    throw Failure(name, guess.description + "; prepare reads PNG, BMP, PBM, PGM and PPM pictures");
+    throw Failure(name, guess.description + "; prepare reads " + kPicturesRead);
 }
 
 std::size_t PreparedPicture::blackDots() const
@@ -52,9 +62,16 @@ std::string PreparedPicture::bitmap() const
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options)
 {
+    return prepareDecoded(
+        [&](PictureRows &rows) { decodePicture(bytes, name, rows, options.frame); }, options, name);
+}
+
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name)
+{
     return namingFileOnNoMemory(name, [&] {
         CanvasBuilder builder(options.sizing, options.cropX, options.cropY);
-        decodePicture(bytes, name, builder);
+        decode(builder);
         PreparedPicture prepared;
         prepared.sourceWidth = builder.sourceWidth();
         prepared.sourceHeight = builder.sourceHeight();

@@ -1,15 +1,16 @@
 #pragma once
 
 // `prepare`: any picture into a 240 x 128 one-bit bitmap that the window
-// and `convert` accept. The picture is decoded (PNG, BMP, PBM, PGM, PPM),
-// scaled onto the canvas in linear light (canvas.h), toned to black and white
-// dots (tone.h) and written as a one-bit bitmap whose black dots a Normal
+// and `convert` accept. The picture is decoded (PNG, JPEG, GIF, WebP, BMP,
+// PBM, PGM, PPM), scaled onto the canvas in linear light (canvas.h), toned
+// to black and white dots (tone.h) and written as a one-bit bitmap whose black dots a Normal
 // conversion makes the 1 bits.
 
 #include "prepare/canvas.h"
 #include "prepare/tone.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ struct PrepareOptions {
     Tone tone = Tone::Threshold;
     int threshold = kDefaultThreshold; // percent, 1 to 100
     bool invert = false;
+    int frame = 1; // of an animation, 1 the first
 };
 
 struct PreparedPicture {
@@ -43,6 +45,13 @@ struct PreparedPicture {
 // reads (saying what it seems to be) or cannot be decoded (saying why).
 PreparedPicture preparePicture(
     std::span<const std::uint8_t> bytes, const std::string &name, const PrepareOptions &options);
+
+// The same for a picture decoded elsewhere (by a web browser): `decode`
+// hands the picture on to the rows it is given, as a decoder does
+// (picture_rows.h), calling checkPictureSize() before begin(). `name`
+// names the picture when memory runs out.
+PreparedPicture prepareDecoded(
+    const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name);
 
 // One line on what was done:
 // "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black -> photo-lcd.bmp".

@@ -1,6 +1,7 @@
 #include "preview/plot.h"
 
 #include "common/checked.h"
+#include "convert/data_file.h"
 #include "common/failure.h"
 #include "common/input_file.h"
 #include "preview/data_lines.h"
@@ -126,7 +127,7 @@ void plotBits(std::string_view bits, PlotState &state, Surface &surface, std::in
                 }
                 // The low bits of the eight characters, the first as bit 7:
                 // the byte itself, whose dots the table holds.
-                const auto value = ((group & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56;
+                const auto value = static_cast<std::size_t>(((group & 0x0101010101010101ull) * 0x8040201008040201ull) >> 56);
                 std::memcpy(run.data() + runLength, kGroupDots[value].data(), sizeof(kGroupDots[value]));
                 runLength += 8;
                 groupEnd += 8;
@@ -180,6 +181,34 @@ void loadPreview(const std::string &path, PlotState &state, Surface &surface, st
     surface.clear();
     state = PlotState {};
     readBitStrings(path, [&](std::string_view bits) { plotBits(bits, state, surface, width, height); });
+}
+
+void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
+                  std::int32_t width, std::int32_t height)
+{
+    auto read = [&text](std::span<char> block) {
+        const std::size_t n = text.copy(block.data(), block.size());
+        text.remove_prefix(n);
+        return n;
+    };
+    DataLines lines(read, name);
+    readBitStrings(lines, [&](std::string_view bits) { plotBits(bits, state, surface, width, height); });
+}
+
+std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,
+                               std::int32_t height)
+{
+    if (x < 0 || y < 0 || x >= width || y >= height || width % 8 != 0 || row.size() < static_cast<std::size_t>(width))
+        return {};
+    const std::size_t first = static_cast<std::size_t>(x - x % 8);
+    unsigned byte = 0;
+    for (std::size_t j = 0; j < 8; ++j) {
+        const std::int32_t dot = row[first + j];
+        if (dot != kDotOnColor && dot != kDotOffColor)
+            return {};
+        byte |= (dot == kDotOnColor ? 1u : 0u) << j;
+    }
+    return describeDot({x, y}, width, static_cast<std::uint8_t>(byte));
 }
 
 } // namespace quellbit

@@ -68,4 +68,20 @@ void readBitStrings(DataLines &lines, const std::function<void(std::string_view 
 // non-empty line of the data file at `path` (readBitStrings) with plotBits.
 void loadPreview(const std::string &path, PlotState &state, Surface &surface, std::int32_t width, std::int32_t height);
 
+// Plots the bit string of every non-empty line of a data file's text held
+// in memory (`name` in messages) with plotBits, from `state` on; the surface
+// is not cleared here.
+void plotDataText(std::string_view text, const std::string &name, PlotState &state, Surface &surface,
+                  std::int32_t width, std::int32_t height);
+
+// What pointing at dot (x, y) of the plotted area tells, as describeDot
+// (convert/data_file.h) words it: "dot (239, 0): line 4, item 6, bit 7 of
+// 80H". `row` holds the colours of row y as plotted, at least `width` of
+// them; the byte is read from the eight dots of the dot's group, the
+// leftmost as bit 0. Empty outside the width x height area and where the
+// group holds a dot that is neither kDotOnColor nor kDotOffColor (not
+// plotted).
+std::string describePlottedDot(std::int32_t x, std::int32_t y, std::span<const std::int32_t> row, std::int32_t width,
+                               std::int32_t height);
+
 } // namespace quellbit

@@ -26,12 +26,10 @@ std::optional<RenderFormat> renderFormatOf(std::string_view fileName)
     return std::nullopt;
 }
 
-std::string renderDataFile(const std::string &path, RenderFormat format)
-{
-    DotGrid grid(kPictureWidth, kPictureHeight);
-    PlotState state;
-    loadPreview(path, state, grid, kPictureWidth, kPictureHeight);
+namespace {
 
+std::string picture(const DotGrid &grid, RenderFormat format)
+{
     // 1 where the dot is a 1 bit: black in either format.
     std::vector<std::uint8_t> on(grid.dots().size());
     std::transform(grid.dots().begin(), grid.dots().end(), on.begin(),
@@ -39,6 +37,24 @@ std::string renderDataFile(const std::string &path, RenderFormat format)
     if (format == RenderFormat::Bitmap)
         return encodeOneBitBitmap(kPictureWidth, kPictureHeight, on);
     return encodeTwoColourPng(kPictureWidth, kPictureHeight, {kDotOffColor, kDotOnColor}, on);
+}
+
+} // namespace
+
+std::string renderDataFile(const std::string &path, RenderFormat format)
+{
+    DotGrid grid(kPictureWidth, kPictureHeight);
+    PlotState state;
+    loadPreview(path, state, grid, kPictureWidth, kPictureHeight);
+    return picture(grid, format);
+}
+
+std::string renderDataText(std::string_view text, const std::string &name, RenderFormat format)
+{
+    DotGrid grid(kPictureWidth, kPictureHeight);
+    PlotState state;
+    plotDataText(text, name, state, grid, kPictureWidth, kPictureHeight);
+    return picture(grid, format);
 }
 
 } // namespace quellbit

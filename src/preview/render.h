@@ -26,4 +26,8 @@ std::optional<RenderFormat> renderFormatOf(std::string_view fileName);
 // short to decode.
 std::string renderDataFile(const std::string &path, RenderFormat format);
 
+// The same for the text of a data file held in memory; `name` is used in
+// messages.
+std::string renderDataText(std::string_view text, const std::string &name, RenderFormat format);
+
 } // namespace quellbit

@@ -21,6 +21,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <sstream>
 
 using testbmp::TempFolder;
@@ -46,6 +48,26 @@ void makeFiles(const TempFolder &dir)
     testbmp::save(dir.file("marks.txt"), marksText());
     testbmp::save(dir.file("edited.txt"), std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
     testbmp::save(dir.file("short.txt"), "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
+    for (const auto &[fixture, name] : {std::pair {"gif-animated.gif", "anim.gif"}, std::pair {"webp-lossy.webp", "pic.webp"},
+                                        std::pair {"jpeg-exif6.jpg", "turned.jpg"}, std::pair {"png-rgb8.png", "pic.png"}})
+        testbmp::save(dir.file(name), testbmp::load(QUELLBIT_TEST_DATA "/prepare/" + std::string(fixture)));
+}
+
+// Runs `body` with standard input a pipe that holds `bytes` (a pipe: not
+// seekable, as from another program).
+template <typename Body> auto withInput(const std::string &bytes, Body body)
+{
+    int ends[2];
+    if (::pipe(ends) != 0 || ::write(ends[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        std::abort(); // the bitmaps and pictures here fit a pipe's buffer
+    ::close(ends[1]);
+    const int saved = ::dup(0);
+    ::dup2(ends[0], 0);
+    ::close(ends[0]);
+    auto result = body();
+    ::dup2(saved, 0);
+    ::close(saved);
+    return result;
 }
 
 // The data files and pictures a command made, and any temporary file left:
@@ -130,6 +152,8 @@ TEST_CASE("commands")
         std::string says;
         std::string made = {};
         bool full = false; // standard output is /dev/full
+        std::string input = {}; // a pipe into standard input, when given
+        bool exact = false; // says is all that is said, on both streams
     };
     const std::string both = "lcd_good.txt lcd_good2.txt";
     const std::string replacement = "\xEF\xBF\xBD";
@@ -183,20 +207,46 @@ TEST_CASE("commands")
              {"prepare: beside the picture, what was done on standard error", {"prepare", "wide.bmp"}, 0,
               "wide.bmp 320 x 128 -> fit 240 x 96, threshold 50 %, ", "wide-lcd.bmp"},
              {"prepare: a file of another kind", {"prepare", "good.bmp", "marks.txt"}, 3,
-              "marks.txt: an LCD data file; prepare reads PNG, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
+              "marks.txt: an LCD data file; prepare reads PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
              {"prepare onto the picture itself", {"prepare", "-o", "good.bmp", "good.bmp"}, 3,
               "good.bmp: not prepared: good.bmp is the picture itself"},
              {"prepare: a value out of range", {"prepare", "--threshold", "0", "good.bmp"}, 2,
               "--threshold takes a whole percent from 1 to 100, not \"0\""},
              {"info: a broken picture", {"info", "short.bmp"}, 3, "cannot be decoded: the pixel data ends after row 100"},
 
+             {"a pipe into convert -: the data file on standard output", {"convert", "-"}, 0, marksText(), "", false,
+              testbmp::build({.pixel = testtext::marks})},
+             {"a pipe into render -: the PNG on standard output", {"render", "-"}, 0, "\x89PNG\r\n\x1A\n", "", false,
+              marksText()},
+             {"a pipe into prepare -: the bitmap out, what was done on standard error", {"prepare", "-"}, 0,
+              "quellbit-cli: standard input 8 x 4 -> fit 240 x 120, threshold 50 %, 41 % black -> standard output\n", "",
+              false, testbmp::load(QUELLBIT_TEST_DATA "/prepare/png-rgb8.png")},
+             {"standard input cut short is named", {"convert", "-"}, 3,
+              "quellbit-cli: standard input: the pixel data ends after row 100", "", false,
+              testbmp::build({.pixel = testtext::marks}).substr(0, 62 + 32 * 100)},
+             {"a file error: the program's name first, the file, the reason", {"convert", "gone.bmp"}, 3,
+              "quellbit-cli: gone.bmp: cannot be opened for reading: No such file or directory\n", "", false, "", true},
+             {"--quiet: the error alone, no file names", {"-q", "convert", "good.bmp", "short.bmp"}, 3,
+              "quellbit-cli: short.bmp: the pixel data ends after row 100 of 128 (3,200 of 4,096 bytes)\n",
+              "lcd_good.txt", false, "", true},
+             {"prepare names each file it wrote on standard output", {"prepare", "wide.bmp", "pic.png"}, 0,
+              "wide-lcd.bmp\npic-lcd.bmp\nquellbit-cli: wide.bmp 320 x 128 -> fit", "pic-lcd.bmp wide-lcd.bmp"},
+             {"prepare: a GIF's second frame, its right half black", {"prepare", "--frame", "2", "-o", "-", "anim.gif"},
+              0, "anim.gif 8 x 4 -> fit 240 x 120, threshold 50 %, 67 % black"},
+             {"prepare: a GIF has no frame 3", {"prepare", "--frame", "3", "anim.gif"}, 3,
+              "quellbit-cli: anim.gif: a GIF picture of 2 frames; there is no frame 3"},
+             {"prepare: a WebP", {"prepare", "-o", "-", "pic.webp"}, 0, "pic.webp 8 x 4 -> fit 240 x 120, threshold 50 %, 41 % black"},
+             {"prepare: a JPEG stored 4 x 8, turned by its EXIF orientation", {"prepare", "-o", "-", "turned.jpg"}, 0,
+              "turned.jpg 8 x 4 -> fit 240 x 120"},
+             {"info: a JPEG is named, no header values", {"info", "turned.jpg"}, 1,
+              "kind:           a JPEG picture, not a bitmap\nprepare:        reads it: 8 x 4 pixels\n"},
              {"help", {"--help"}, 0, "Usage: quellbit-cli convert [--inverse] [-o OUT] PICTURE...\n"},
              {"a command's help", {"render", "--help"}, 0,
               "Usage: quellbit-cli render [-o OUT] [--format png|bmp] DATAFILE\n"},
              {"version", {"--version"}, 0, "quellbit-cli 0.1.0\n"},
              {"no command", {}, 2, "quellbit-cli: no command given"},
              {"an unknown command", {"paint", "good.bmp"}, 2, "quellbit-cli: unknown command \"paint\""},
-             {"no picture", {"convert"}, 2, "quellbit-cli convert: no picture given\nUsage: quellbit-cli convert"},
+             {"no picture", {"convert"}, 2, "quellbit-cli: convert: no picture given\nUsage: quellbit-cli convert"},
              {"-o with two pictures", {"convert", "-o", "out.txt", "good.bmp", "good2.bmp"}, 2, "-o takes exactly one picture"},
              {"-o without a value", {"convert", "good.bmp", "-o"}, 2, "convert: -o needs a value"},
              {"-o with an empty name", {"convert", "-o", "", "good.bmp"}, 2, "convert: -o needs a file name"},
@@ -216,16 +266,74 @@ TEST_CASE("commands")
         for (const std::string &word : row.words)
             words.push_back(replaced(word, "@", dir.path()));
         std::FILE *full = row.full ? std::fopen("/dev/full", "w") : nullptr;
-        const Run run = cli(dir, words, full);
+        const Run run = row.input.empty() ? cli(dir, words, full)
+                                          : withInput(row.input, [&] { return cli(dir, words, full); });
         if (full)
             std::fclose(full);
         CHECK_EQ(run.status, row.status);
         const std::string says = replaced(row.says, "@", dir.path());
-        if (!CHECK((run.out + run.err).find(says) != std::string::npos))
+        if (!CHECK(row.exact ? run.out + run.err == says : (run.out + run.err).find(says) != std::string::npos))
             std::fprintf(stderr, "    says: %s%s\n", run.out.c_str(), run.err.c_str());
         CHECK_EQ(made(dir), row.made);
         CHECK_EQ(testbmp::load(dir.file("good.bmp")).size(), std::size_t {62 + 128 * 32}); // never touched
     }
+}
+
+// A flat JSON object of strings read back, with the escapes jsonReport
+// writes; nothing when it is not one.
+std::optional<std::map<std::string, std::string>> parseFlatJson(const std::string &text)
+{
+    std::map<std::string, std::string> object;
+    std::size_t at = 0;
+    const auto skip = [&] { at = text.find_first_not_of(" \n", at); };
+    const auto string = [&]() -> std::optional<std::string> {
+        skip();
+        if (at == std::string::npos || text[at] != '"')
+            return std::nullopt;
+        std::string value;
+        for (++at; at < text.size() && text[at] != '"'; ++at)
+            value += text[at] != '\\' ? text[at] : text[++at] == 'n' ? '\n' : text[at];
+        ++at;
+        return value;
+    };
+    skip();
+    if (at == std::string::npos || text[at++] != '{')
+        return std::nullopt;
+    for (;;) {
+        const auto key = string();
+        skip();
+        if (!key || at == std::string::npos || text[at++] != ':')
+            return std::nullopt;
+        const auto value = string();
+        skip();
+        if (!value || at == std::string::npos)
+            return std::nullopt;
+        object[*key] = *value;
+        if (text[at] == '}')
+            return text.find_first_not_of(" \n", at + 1) == std::string::npos ? std::optional(object) : std::nullopt;
+        if (text[at++] != ',')
+            return std::nullopt;
+    }
+}
+
+// info --json read back: the status and the report's lines under their
+// labels, for a refused bitmap and for a file that is no bitmap.
+TEST_CASE("info --json read back")
+{
+    TempFolder dir;
+    makeFiles(dir);
+    const Run wide = cli(dir, {"info", "--json", "wide.bmp"});
+    const auto report = parseFlatJson(wide.out);
+    REQUIRE(report.has_value());
+    CHECK_EQ(wide.status, 1);
+    CHECK_EQ(report->at("status"), "rejected");
+    CHECK_EQ(report->at("size"), "320 x 128 (bottom-up rows)");
+    CHECK_EQ(report->at("verdict"), "rejected: width is 320, not 240\n" + kLimits);
+    CHECK_EQ(report->at("make_a_copy").substr(0, 34), "quellbit-cli prepare wide.bmp  (wr");
+    const auto jpeg = parseFlatJson(cli(dir, {"info", "--json", "turned.jpg"}).out);
+    REQUIRE(jpeg.has_value());
+    CHECK_EQ(jpeg->at("status"), "not a bitmap");
+    CHECK_EQ(jpeg->count("size"), std::size_t {0});
 }
 
 // A picture prepared, converted and drawn back as a bitmap (chosen by the
@@ -249,7 +357,7 @@ TEST_CASE("file size limit")
     testbmp::save(dir.file("lcd_good.txt"), "earlier");
     const pid_t pid = start(dir, {"convert", "good.bmp"}, dir.file("err"), 4096);
     CHECK_EQ(testbmp::waitFor(pid), 3);
-    CHECK_EQ(testbmp::load(dir.file("err")), "./lcd_good.txt: cannot be written: File too large\n");
+    CHECK_EQ(testbmp::load(dir.file("err")), "quellbit-cli: ./lcd_good.txt: cannot be written: File too large\n");
     CHECK_EQ(testbmp::load(dir.file("lcd_good.txt")), "earlier");
     CHECK_EQ(made(dir), "lcd_good.txt");
 }

@@ -97,6 +97,31 @@ TEST_CASE("scan")
                                               + "        DB FFH,FFH,FFH,FFH,FFH,FFH,FFH,7FH;\r\n");
 }
 
+// Where a dot's bit stands, both ways, and what pointing at a plotted dot
+// says; the places are the scan's, worked out above.
+TEST_CASE("dot places")
+{
+    struct Row { const char *name; Dot dot; DotPlace place; };
+    for (const Row &row : std::initializer_list<Row> {
+             {"the first dot is bit 0 of the first item", {0, 0}, {1, 1, 0}},
+             {"the end of the top row", {239, 0}, {4, 6, 7}},
+             {"the second row starts mid-line", {0, 1}, {4, 7, 0}},
+             {"a dot inside", {100, 5}, {21, 3, 4}},
+             {"the last dot", {239, 127}, {480, 8, 7}}}) {
+        INFO(row.name);
+        CHECK(placeOfDot(row.dot, 240) == row.place);
+        CHECK(dotAtPlace(row.place, 240) == row.dot);
+    }
+    std::vector<std::int32_t> top(240, kDotOffColor);
+    top[239] = kDotOnColor;
+    top[236] = kDotOnColor;
+    CHECK_EQ(describePlottedDot(239, 0, top, 240, 128), "dot (239, 0): line 4, item 6, bit 7 of 90H");
+    CHECK_EQ(describePlottedDot(232, 0, top, 240, 128), "dot (232, 0): line 4, item 6, bit 0 of 90H");
+    CHECK_EQ(describePlottedDot(240, 0, top, 240, 128), "");
+    top[233] = kBackground; // a group not wholly plotted
+    CHECK_EQ(describePlottedDot(239, 0, top, 240, 128), "");
+}
+
 TEST_CASE("progress steps")
 {
     RecordingSinks sinks;

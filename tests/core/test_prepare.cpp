@@ -9,6 +9,7 @@
 
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -112,6 +113,15 @@ Bytes patternPixels24(std::initializer_list<int> rowOrder)
     return patternPixels(rowOrder, {40, 30, 20}, {210, 220, 230});
 }
 
+// `bytes` with `values` from byte `at` on.
+Bytes patched(Bytes bytes, std::size_t at, std::initializer_list<std::uint8_t> values)
+{
+    std::copy(values.begin(), values.end(), bytes.begin() + std::ptrdiff_t(at));
+    return bytes;
+}
+
+const Bytes kSof {0xFF, 0xC0}; // a baseline JPEG's frame header
+
 PreparedPicture prepare(
     const Bytes &bytes, const PrepareOptions &options = {}, const std::string &name = "picture")
 {
@@ -128,7 +138,7 @@ TEST_CASE("every input kind from common tools gives the pattern")
     for (const auto &entry : std::filesystem::directory_iterator(QUELLBIT_TEST_DATA "/prepare"))
         if (entry.path().extension() != ".md" && entry.path().extension() != ".sh")
             names.insert(entry.path().filename().string());
-    REQUIRE_EQ(names.size(), std::size_t {42});
+    REQUIRE_EQ(names.size(), std::size_t {59});
     for (const std::string &name : names) {
         INFO(name);
         const Bytes bytes = readFixture(name);
@@ -242,8 +252,9 @@ TEST_CASE("resampling weights")
     for (const Row &row : std::initializer_list<Row> {
              {"3 to 2: each covers one and a half", 3, 2, "0:2,1/3 1:1,2/3"},
              {"5 to 2: the middle pixel is shared", 5, 2, "0:2,2,1/5 2:1,2,2/5"},
-             {"2 to 5: centres at -0.3, 0.1, 0.5, 0.9 and 1.3", 2, 5,
-                 "0:1/1 0:0.9,0.1/1 0:0.5,0.5/1 0:0.1,0.9/1 1:1/1"}}) {
+             {"2 to 5: each pixel covers two and a half, the middle dot shares", 2, 5,
+                 "0:2/2 0:2/2 0:1,1/2 1:2/2 1:2/2"},
+             {"2 to 6: a whole factor repeats", 2, 6, "0:2/2 0:2/2 0:2/2 1:2/2 1:2/2 1:2/2"}}) {
         INFO(row.name);
         const CanvasBuilder::Axis axis = CanvasBuilder::makeAxis(row.source, row.scaled, 0, row.scaled);
         std::ostringstream out;
@@ -255,6 +266,20 @@ TEST_CASE("resampling weights")
         }
         CHECK_EQ(out.str(), row.expected);
     }
+}
+
+// A 6 x 6 icon, a black ring one pixel wide around white, fitted to
+// 128 x 128 at 56,0: each pixel covers 21 1/3 dots, so the ring's outer
+// pixels give 21 whole black dots, and the dot they share with white (a
+// third black) is white. The ring stays a ring of even thickness, square.
+TEST_CASE("a small icon enlarged by a factor that is not whole")
+{
+    const Bytes icon = pgm(6, 6, [](int x, int y) { return x == 0 || y == 0 || x == 5 || y == 5 ? 0 : 255; });
+    const auto ring = [](int x, int y) {
+        const int p = x - 56;
+        return p >= 0 && p < 128 && (p < 21 || p >= 107 || y < 21 || y >= 107);
+    };
+    CHECK_EQ(firstDifference(prepare(icon), ring), "");
 }
 
 TEST_CASE("dots worked out by hand")
@@ -394,9 +419,19 @@ TEST_CASE("refusals name the file and the reason")
         Bytes bytes;
         std::string expected; // after "odd.pic: "
     };
+    const Bytes jpeg = readFixture("jpeg-grey.jpg");
+    const std::size_t sofAt = std::size_t(std::search(jpeg.begin(), jpeg.end(), kSof.begin(), kSof.end()) - jpeg.begin());
     const std::vector<Row> rows {
-        {"an empty file", {}, "an empty file; prepare reads PNG, BMP, PBM, PGM and PPM pictures"},
-        {"JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F'}, "a JPEG picture; prepare reads"},
+        {"an empty file", {}, "an empty file; prepare reads PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures"},
+        {"TIFF", {'I', 'I', '*', 0, 8, 0, 0, 0}, "a TIFF picture; prepare reads"},
+        {"JPEG cut short", Bytes(jpeg.begin(), jpeg.end() - 40),
+            "the JPEG data cannot be read: the file ends inside the picture data"},
+        // The sides of the frame header (after FF C0, its length and precision)
+        // and of the GIF's screen (bytes 6 to 9) claim 65,000 x 65,000.
+        {"a JPEG claiming a huge size", patched(jpeg, sofAt + 5, {0xFD, 0xE8, 0xFD, 0xE8}),
+            "a picture of 65000 x 65000 pixels is more than prepare takes"},
+        {"a GIF claiming a huge size", patched(readFixture("gif-palette.gif"), 6, {0xE8, 0xFD, 0xE8, 0xFD}),
+            "a picture of 65000 x 65000 pixels is more than prepare takes"},
         {"text", bytesOf("hello, world\n"), "a text file; prepare reads"},
         {"unknown", {0x00, 0x9C, 0x13, 0x37, 0x42}, "an unknown kind of file (it begins with 00 9C 13 37)"},
         {"PNG cut short", Bytes(png.begin(), png.begin() + 60),

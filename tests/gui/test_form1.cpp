@@ -448,13 +448,22 @@ private slots:
             };
             QTest::keyClick(p.ShowButton, Qt::Key_Space); // every dot is checked in test_resolution
             seen = QStringLiteral("shown: blank=%1;").arg(blank());
+            // Resting on a dot names its bit (the words are the core's); beside the dots, nothing.
+            for (const QPoint dot : {QPoint(239, 0), QPoint(240, 0)}) {
+                const QPoint at = p.LcdPic->contentsRect().topLeft() + dot;
+                QHelpEvent help(QEvent::ToolTip, at, p.LcdPic->mapToGlobal(at));
+                QApplication::sendEvent(p.LcdPic, &help);
+                QTRY_COMPARE(QToolTip::isVisible(), dot.x() < 240); // a tip goes after a short delay
+                seen += " tip=" + (QToolTip::isVisible() ? QToolTip::text().left(39) : QString());
+            }
             QVERIFY(QFile::remove(OutFilePath));
             BoxWatcher watcher;
             QTest::mouseClick(p.ShowButton, Qt::LeftButton);
             seen += " file gone:" + watcher.line() + QStringLiteral(" blank=%1").arg(blank());
         });
         QVERIFY(modal);
-        QCOMPARE(seen, "shown: blank=0; file gone: box=FailureBox " + pics() + "/lcd_a.txt blank=1");
+        QCOMPARE(seen, "shown: blank=0; tip=dot (239, 0): line 4, item 6, bit 7 of  tip= file gone: box=FailureBox "
+                           + pics() + "/lcd_a.txt blank=1");
         QTRY_VERIFY(w->previewWindow() == nullptr); // unloaded on close
         QCOMPARE(state(*w), before);
     }

@@ -8,6 +8,7 @@
 
 #include "support/files.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -88,7 +89,9 @@ inline std::string build(const Layout &s)
 // The file with the field of `size` bytes at `offset` set to `value`.
 inline std::string withField(std::string bytes, std::size_t offset, std::uint32_t value, int size = 4)
 {
-    return bytes.replace(offset, std::size_t(size), le(value, size));
+    const std::string field = le(value, size);
+    std::copy(field.begin(), field.end(), bytes.begin() + std::ptrdiff_t(offset));
+    return bytes;
 }
 
 } // namespace testbmp

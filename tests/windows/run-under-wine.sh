@@ -52,23 +52,54 @@ for picture in *.bmp; do
     done
 done
 
-echo "== every picture of prepare's tests, prepared by quellbit-cli.exe (PNG through WIC) and by the Linux build"
+echo "== every picture of prepare's tests, prepared by quellbit-cli.exe (PNG, JPEG, GIF, WebP through WIC) and by the Linux build"
 cd "$source/tests/data/prepare"
-for picture in *.png *.bmp *.p?m; do
+for picture in *.png *.jpg *.gif *.webp *.bmp *.p?m; do
     for tone in threshold dither; do
         flag=(); [ $tone = dither ] && flag=(--dither floyd-steinberg)
-        "$linux_cli" prepare "${flag[@]}" -o "$work/linux/$picture.$tone.bmp" "$picture" 2>/dev/null
-        "$wine" "$exe" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture" 2>/dev/null
-        if cmp -s "$work/linux/$picture.$tone.bmp" "$work/windows/$picture.$tone.bmp"; then
+        set +e
+        "$linux_cli" prepare "${flag[@]}" -o "$work/linux/$picture.$tone.bmp" "$picture" 2>"$work/linux/$picture.$tone.err"
+        linux_status=$?
+        "$wine" "$exe" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture" 2>"$work/windows/$picture.$tone.err"
+        windows_status=$?
+        set -e
+        if [ $linux_status -ne 0 ] && [ $windows_status -ne 0 ]; then
+            echo "same  $picture ($tone): refused by both"
+        elif [ $linux_status -eq 0 ] && [ $windows_status -eq 0 ] && cmp -s "$work/linux/$picture.$tone.bmp" "$work/windows/$picture.$tone.bmp"; then
             echo "same  $picture ($tone)"
         elif [ $picture = png-grey-alpha16.png ] && [ $tone = dither ]; then
             # Wine's imaging component cannot give 16-bit grey and alpha as
             # 16-bit RGBA, and rounds it to 8 bits its own way.
             echo "skipped $picture ($tone): Wine rounds 16-bit grey and alpha its own way"
+        elif [[ $picture = *.webp ]] && [ $windows_status -ne 0 ] && grep -q "Windows has no decoder for them" "$work/windows/$picture.$tone.err"; then
+            # Wine has no WebP codec; Windows installs one from its Store.
+            echo "skipped $picture ($tone): refused as it should be without a WebP codec: $(cat "$work/windows/$picture.$tone.err")"
         else
-            echo "FAILED $picture ($tone): the bitmaps differ"; failed=1
+            echo "FAILED $picture ($tone): exit $windows_status on Windows, $linux_status on Linux, or the bitmaps differ"
+            cat "$work/windows/$picture.$tone.err"; failed=1
         fi
     done
+done
+
+echo "== standard input: a picture piped and redirected into quellbit-cli.exe"
+cd "$source/tests/data"
+picture=$(ls *.bmp | head -n 1)
+"$linux_cli" convert -o "$work/linux/stdin.txt" "$picture"
+for how in piped redirected; do
+    rm -f "$work/windows/stdin.txt"
+    set +e
+    if [ $how = piped ]; then
+        cat "$picture" | "$wine" "$exe" convert -o "Z:${work//\//\\}\\windows\\stdin.txt" - 2>"$work/windows/stdin.err"
+    else
+        "$wine" "$exe" convert -o "Z:${work//\//\\}\\windows\\stdin.txt" - <"$picture" 2>"$work/windows/stdin.err"
+    fi
+    status=$?
+    set -e
+    if [ $status -eq 0 ] && cmp -s "$work/linux/stdin.txt" "$work/windows/stdin.txt"; then
+        echo "same  $picture $how into standard input"
+    else
+        echo "FAILED $picture $how into standard input: exit $status"; cat "$work/windows/stdin.err"; failed=1
+    fi
 done
 [ $failed -eq 0 ] || exit 1
 

@@ -47,9 +47,36 @@ std::string limitText(std::uint64_t limit)
 } // namespace
 
 InputFile::InputFile(const std::string &path, std::uint64_t limit)
-    : path_(path)
+    : path_(inputName(path))
     , limit_(limit)
 {
+    if (path == kStandardInputName) {
+        // Whatever standard input is, it is read as it comes; a file
+        // redirected into it is held to the limit at once, like any other.
+        struct stat input { };
+        if (::fstat(STDIN_FILENO, &input) != 0)
+            throw Failure(path_, "cannot be read: " + systemReason(errno));
+        if (S_ISDIR(input.st_mode))
+            refuseKind(path_, input.st_mode);
+        if (::isatty(STDIN_FILENO) == 1)
+            throw Failure(path_, "is a terminal; give a file, or pipe or redirect one into it");
+        // A copy of the descriptor: standard input itself stays open.
+        fd_.reset(::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0));
+        if (!fd_)
+            throw Failure(path_, "cannot be read: " + systemReason(errno));
+        stream_ = !S_ISREG(input.st_mode);
+        if (!stream_) {
+            const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
+            size_ = static_cast<std::uint64_t>(input.st_size - (at > 0 && at <= input.st_size ? at : 0));
+            if (size_ > limit_)
+                throw Failure(path_,
+                    "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
+                        + limitText(limit_) + " is read");
+        }
+        device_ = static_cast<std::uint64_t>(input.st_dev);
+        inode_ = static_cast<std::uint64_t>(input.st_ino);
+        return;
+    }
     // A device is refused before it is opened at all: opening some (a serial
     // line, a tape) already does something. The check after the open below
     // is the one that counts; this one only spares such an open.
@@ -96,8 +123,9 @@ std::size_t InputFile::read(std::span<char> buffer)
         throw Failure(path_, "cannot be read: " + systemReason(errno));
     readSoFar_ += static_cast<std::uint64_t>(got);
     if (readSoFar_ > limit_)
-        throw Failure(
-            path_, "the file grew while it was read, past the " + limitText(limit_) + " read at most");
+        throw Failure(path_,
+            stream_ ? "more than " + limitText(limit_) + " arrive; no more is read"
+                    : "the file grew while it was read, past the " + limitText(limit_) + " read at most");
     return static_cast<std::size_t>(got);
 }
 

@@ -33,9 +33,41 @@ HANDLE handleOf(const Descriptor &fd)
 } // namespace
 
 InputFile::InputFile(const std::string &path, std::uint64_t limit)
-    : path_(path)
+    : path_(inputName(path))
     , limit_(limit)
 {
+    if (path == kStandardInputName) {
+        // Whatever standard input is, it is read as it comes; a file
+        // redirected into it is held to the limit at once, like any other.
+        const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
+        if (input == nullptr || input == INVALID_HANDLE_VALUE)
+            throw Failure(path_, "cannot be read: there is none");
+        if (::GetFileType(input) == FILE_TYPE_CHAR && ::_isatty(::_fileno(stdin)) != 0)
+            throw Failure(path_, "is a terminal; give a file, or pipe or redirect one into it");
+        BY_HANDLE_FILE_INFORMATION information {};
+        stream_ = ::GetFileType(input) != FILE_TYPE_DISK || !::GetFileInformationByHandle(input, &information);
+        if (!stream_) {
+            if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                refuseKind(path_, "a folder");
+            LARGE_INTEGER at {};
+            const std::uint64_t whole = std::uint64_t {information.nFileSizeHigh} << 32 | information.nFileSizeLow;
+            const std::uint64_t done = ::SetFilePointerEx(input, LARGE_INTEGER {}, &at, FILE_CURRENT) && at.QuadPart > 0
+                ? static_cast<std::uint64_t>(at.QuadPart)
+                : 0;
+            size_ = done <= whole ? whole - done : 0;
+            if (size_ > limit_)
+                throw Failure(path_,
+                    "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
+                        + limitText(limit_) + " is read");
+            device_ = information.dwVolumeSerialNumber;
+            inode_ = std::uint64_t {information.nFileIndexHigh} << 32 | information.nFileIndexLow;
+        }
+        // A copy of the descriptor: standard input itself stays open.
+        fd_.reset(::_dup(::_fileno(stdin)));
+        if (!fd_)
+            throw Failure(path_, "cannot be read: there is none");
+        return;
+    }
     // A device (NUL, CON, COM1) or a pipe is refused by its name before it
     // is opened: opening a pipe takes one of its instances, opening a
     // serial line already does something.
@@ -93,8 +125,9 @@ std::size_t InputFile::read(std::span<char> buffer)
         throw Failure(path_, "cannot be read: " + systemReason(::GetLastError()));
     readSoFar_ += got;
     if (readSoFar_ > limit_)
-        throw Failure(
-            path_, "the file grew while it was read, past the " + limitText(limit_) + " read at most");
+        throw Failure(path_,
+            stream_ ? "more than " + limitText(limit_) + " arrive; no more is read"
+                    : "the file grew while it was read, past the " + limitText(limit_) + " read at most");
     return got;
 }
 

@@ -2,7 +2,8 @@
 #
 # The commands and each command's options are read from the program's own
 # help, so they cannot drift from it; what follows an option and which files
-# a command takes are known here.
+# a command takes are known here (and in make-completions.sh, which makes
+# the zsh and fish completions from the same help).
 
 # The first words (after the name of the program, if it is repeated) of the
 # lines under the heading "Commands:" of --help, as far as the next line that
@@ -63,7 +64,7 @@ _quellbit_cli()
             COMPREPLY=($(compgen -W 'floyd-steinberg atkinson bayer' -- "$cur"))
             return
             ;;
-        --threshold | --crop)
+        --threshold | --crop | --frame)
             return # a number, or X,Y
             ;;
     esac
@@ -80,7 +81,7 @@ _quellbit_cli()
     local operand=0
     for ((i = at + 1; i < cword; i++)); do
         case ${words[i]} in
-            -o | --output | --format | --dither | --threshold | --crop) ((i++)) ;;
+            -o | --output | --format | --dither | --threshold | --crop | --frame) ((i++)) ;;
             -*) ;;
             *) ((operand++)) ;;
         esac
@@ -88,7 +89,7 @@ _quellbit_cli()
 
     case $command in
         convert) _filedir bmp ;;
-        info) ((operand == 0)) && _filedir bmp ;;
+        info) ((operand == 0)) && _filedir '@(png|jpg|jpeg|gif|webp|bmp|pbm|pgm|ppm|pnm)' ;;
         render) ((operand == 0)) && _filedir '@(txt|inc|asm)' ;;
         check)
             case $operand in
@@ -96,7 +97,7 @@ _quellbit_cli()
                 1) _filedir '@(txt|inc|asm)' ;;
             esac
             ;;
-        prepare) _filedir '@(png|bmp|pbm|pgm|ppm|pnm)' ;;
+        prepare) _filedir '@(png|jpg|jpeg|gif|webp|bmp|pbm|pgm|ppm|pnm)' ;;
         *) _filedir ;;
     esac
 } &&
