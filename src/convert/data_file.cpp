@@ -1,21 +1,11 @@
 #include "convert/data_file.h"
 
 #include "common/file_system.h"
-
-#include <algorithm>
-#include <cctype>
+#include "common/text.h"
 
 namespace quellbit {
 
 namespace {
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
 // Two upper-case hexadecimal digits, with a leading "0" below 16.
 std::string hexByte(std::uint8_t value)
 {

@@ -2,6 +2,7 @@
 
 #include "common/checked.h"
 #include "common/failure.h"
+#include "common/text.h"
 #include "convert/data_file.h"
 
 #include <algorithm>
@@ -49,10 +50,9 @@ public:
     }
     void setItem(int k, unsigned value)
     {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
         const std::size_t at = kLinePrefix.size() + 4 * static_cast<std::size_t>(k);
-        text_[at] = kDigits[(value >> 4) & 0x0F];
-        text_[at + 1] = kDigits[value & 0x0F];
+        text_[at] = kHexDigits[(value >> 4) & 0x0F];
+        text_[at + 1] = kHexDigits[value & 0x0F];
     }
     std::string_view view() const { return {text_.data(), text_.size()}; }
 

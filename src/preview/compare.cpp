@@ -1,6 +1,7 @@
 #include "preview/compare.h"
 
 #include "common/input_file.h"
+#include "common/text.h"
 #include "common/lcd.h"
 #include "convert/data_file.h"
 #include "preview/data_lines.h"
@@ -43,13 +44,6 @@ std::size_t plotted(const PlotState &state, const DotGrid &grid)
     return std::min(reached, grid.dots().size());
 }
 
-bool equalIgnoringCase(std::string_view a, std::string_view b)
-{
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-    });
-}
-
 std::string withoutBlanks(std::string_view text)
 {
     std::string out;
@@ -72,10 +66,9 @@ std::string quoted(std::string_view text)
         if (c == '\t') {
             out += "\\t";
         } else if (byte < 0x20 || byte >= 0x7F) {
-            static constexpr char kHex[] = "0123456789ABCDEF";
             out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
+            out += kHexDigits[byte >> 4];
+            out += kHexDigits[byte & 0x0F];
         } else {
             out += c;
         }
@@ -111,7 +104,7 @@ std::string describeText(std::string_view got, std::string_view want)
             + std::to_string(wantItems);
     const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin(), want.end());
     const std::size_t at = static_cast<std::size_t>(g - got.begin());
-    if (equalIgnoringCase(got, want)) {
+    if (equalsIgnoringCase(got, want)) {
         if (at < kLinePrefix.size())
             return "lower-case \"db\" instead of \"DB\"";
         if (*g == 'h')
