@@ -58,9 +58,9 @@ for picture in *.png *.jpg *.gif *.webp *.bmp *.p?m; do
     for tone in threshold dither; do
         flag=(); [ $tone = dither ] && flag=(--dither floyd-steinberg)
         set +e
-        "$linux_cli" prepare "${flag[@]}" -o "$work/linux/$picture.$tone.bmp" "$picture" 2>"$work/linux/$picture.$tone.err"
+        "$linux_cli" prepare "${flag[@]}" -o "$work/linux/$picture.$tone.bmp" "$picture" >/dev/null 2>"$work/linux/$picture.$tone.err"
         linux_status=$?
-        "$wine" "$exe" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture" 2>"$work/windows/$picture.$tone.err"
+        "$wine" "$exe" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture" >/dev/null 2>"$work/windows/$picture.$tone.err"
         windows_status=$?
         set -e
         if [ $linux_status -ne 0 ] && [ $windows_status -ne 0 ]; then

@@ -170,7 +170,7 @@ TEST_CASE("names in any script, from the command line to the file and back in me
     // A refusal names the file in UTF-8 too.
     const Run missing = cli(dir.path, {L"info", L"\x00E9t\x00E9.bmp"});
     CHECK(missing.status == 3);
-    CHECK(missing.err.starts_with("\xC3\xA9t\xC3\xA9.bmp: cannot be opened for reading: "));
+    CHECK(missing.err.starts_with("quellbit-cli: \xC3\xA9t\xC3\xA9.bmp: cannot be opened for reading: "));
 }
 
 TEST_CASE("a path over 260 characters")
@@ -209,7 +209,7 @@ TEST_CASE("devices are written in place")
     // A device is no picture.
     const Run read = cli(dir.path, {L"convert", L"NUL"});
     CHECK(read.status == 3);
-    CHECK(read.err == "NUL: not a regular file (a device)\n");
+    CHECK(read.err == "quellbit-cli: NUL: not a regular file (a device)\n");
 }
 
 TEST_CASE("standard output is binary: CR LF stays CR LF")
@@ -236,18 +236,18 @@ TEST_CASE("names that differ in letter case are one file")
     const Run run = cli(dir.path, {L"convert", L"x.bmp", L"X.BMP"});
     CHECK(run.status == 3);
     CHECK(run.out == ".\\lcd_x.txt\n");
-    CHECK(run.err == "X.BMP: not converted: its data file .\\lcd_X.txt is also the data file of x.bmp, converted before it in this call\n");
+    CHECK(run.err == "quellbit-cli: X.BMP: not converted: its data file .\\lcd_X.txt is also the data file of x.bmp, converted before it in this call\n");
     // Output onto the picture, named in other letters.
     const Run onto = cli(dir.path, {L"convert", L"-o", L"X.Bmp", L"x.bmp"});
     CHECK(onto.status == 3);
-    CHECK(onto.err == "x.bmp: not converted: X.Bmp is the picture itself\n");
+    CHECK(onto.err == "quellbit-cli: x.bmp: not converted: X.Bmp is the picture itself\n");
     CHECK(load(dir.path / L"x.bmp") == picture());
     // A folder in the way.
     fs::create_directory(dir.path / L"LCD_Y.TXT");
     save(dir.path / L"y.bmp", picture());
     const Run folder = cli(dir.path, {L"convert", L"y.bmp"});
     CHECK(folder.status == 3);
-    CHECK(folder.err == ".\\lcd_y.txt: a folder of that name is in the way\n");
+    CHECK(folder.err == "quellbit-cli: .\\lcd_y.txt: a folder of that name is in the way\n");
 }
 
 TEST_CASE("the naming rule with backslashes, forward slashes and drives")
@@ -297,7 +297,7 @@ TEST_CASE("a hidden data file stays hidden when it is replaced; a read-only one 
     ::SetFileAttributesW((dir / L"lcd_logo.txt").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     const Run refused = cli(dir.path, {L"convert", L"--inverse", L"logo.bmp"});
     CHECK(refused.status == 3);
-    CHECK(refused.err == ".\\lcd_logo.txt: cannot be replaced: the file is read-only\n");
+    CHECK(refused.err == "quellbit-cli: .\\lcd_logo.txt: cannot be replaced: the file is read-only\n");
     CHECK(load(dir.path / L"lcd_logo.txt") == pictureData());
     CHECK((attributesOf(dir.path / L"lcd_logo.txt") & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
           == (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
@@ -350,5 +350,5 @@ TEST_CASE("PNG through the Windows Imaging Component: drawn and read back dot fo
     save(dir.path / L"cut.png", load(dir.path / L"drawn.png").substr(0, 60));
     const Run cut = cli(dir.path, {L"prepare", L"cut.png"});
     CHECK(cut.status == 3);
-    CHECK(cut.err.starts_with("cut.png: the PNG data cannot be read: "));
+    CHECK(cut.err.starts_with("quellbit-cli: cut.png: the PNG data cannot be read: "));
 }

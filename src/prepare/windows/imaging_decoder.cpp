@@ -6,6 +6,8 @@
 #include "prepare/held_picture.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -123,6 +125,65 @@ int jpegOrientation(std::span<const std::uint8_t> bytes)
     return 1;
 }
 
+// The gamma a PNG's gAMA chunk gives (100,000 times the exponent its values
+// were encoded with), when it has no sRGB chunk, which would win; 0 without.
+std::uint32_t pngOwnGamma(std::span<const std::uint8_t> bytes)
+{
+    std::uint32_t gamma = 0;
+    std::size_t at = 8; // after the signature
+    while (at + 8 <= bytes.size()) {
+        const std::uint32_t length = std::uint32_t {bytes[at]} << 24 | std::uint32_t {bytes[at + 1]} << 16
+            | std::uint32_t {bytes[at + 2]} << 8 | bytes[at + 3];
+        const std::string_view type(reinterpret_cast<const char *>(bytes.data()) + at + 4, 4);
+        if (type == "IDAT" || type == "sRGB" || length > bytes.size() - at - 8)
+            return type == "IDAT" ? gamma : 0;
+        if (type == "gAMA" && length == 4)
+            gamma = std::uint32_t {bytes[at + 8]} << 24 | std::uint32_t {bytes[at + 9]} << 16
+                | std::uint32_t {bytes[at + 10]} << 8 | bytes[at + 11];
+        at += 12 + std::size_t {length};
+    }
+    return gamma;
+}
+
+// Rows whose colour samples were stored with a gamma of their own, turned
+// into sRGB's (a display gamma of 2.2) as the Linux build turns them: one
+// table for the 8-bit values, alpha as it is.
+class GammaRows final : public PictureRows {
+public:
+    GammaRows(std::uint32_t gamma, PictureRows &target) : target_(target)
+    {
+        // The exponent in the same fixed point the Linux build's library
+        // uses, rounded the same way.
+        const double exponent = std::floor(1e15 / (double(gamma) * 220000.0) + 0.5) * 1e-5;
+        same_ = std::abs(exponent - 1.0) < 0.05;
+        for (int i = 0; i < 256; ++i)
+            table_[static_cast<std::size_t>(i)] = i == 0 || i == 255
+                ? static_cast<std::uint8_t>(i)
+                : static_cast<std::uint8_t>(std::floor(255.0 * std::pow(i / 255.0, exponent) + 0.5));
+    }
+
+    void begin(std::int32_t width, std::int32_t height) override { target_.begin(width, height); }
+    bool wants(std::int32_t y) const override { return target_.wants(y); }
+    void row(std::int32_t y, Samples samples, std::span<const std::uint8_t> values) override
+    {
+        if (same_)
+            return target_.row(y, samples, values);
+        const std::size_t step = samplesPerPixel(samples);
+        const std::size_t colours = samples == Samples::Rgba || samples == Samples::GreyAlpha ? step - 1 : step;
+        turned_.assign(values.begin(), values.end());
+        for (std::size_t i = 0; i < turned_.size(); ++i)
+            if (i % step < colours)
+                turned_[i] = table_[turned_[i]];
+        target_.row(y, samples, turned_);
+    }
+
+private:
+    PictureRows &target_;
+    bool same_ = false;
+    std::array<std::uint8_t, 256> table_ {};
+    std::vector<std::uint8_t> turned_;
+};
+
 } // namespace
 
 void decodeThroughImaging(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows,
@@ -137,6 +198,28 @@ void decodeThroughImaging(std::span<const std::uint8_t> bytes, const std::string
     UINT height = 0;
     check(frame->GetSize(&width, &height));
     checkPictureSize(width, height, name);
+    WICPixelFormatGUID format {};
+    check(frame->GetPixelFormat(&format));
+    if (format == GUID_WICPixelFormat32bppCMYK) {
+        // Ink to light as the Linux build turns it (the component's own
+        // conversion rounds otherwise); the ink comes as amounts, 255 full.
+        rows.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+        std::vector<std::uint8_t> ink(std::size_t {width} * 4);
+        std::vector<std::uint8_t> rgb(std::size_t {width} * 3);
+        for (UINT y = 0; y < height; ++y) {
+            if (!rows.wants(static_cast<std::int32_t>(y)))
+                continue;
+            const WICRect line {0, static_cast<INT>(y), static_cast<INT>(width), 1};
+            check(frame->CopyPixels(&line, static_cast<UINT>(ink.size()), static_cast<UINT>(ink.size()), ink.data()));
+            for (std::size_t x = 0; x < width; ++x) {
+                const unsigned k = 255u - ink[4 * x + 3];
+                for (std::size_t c = 0; c < 3; ++c)
+                    rgb[3 * x + c] = static_cast<std::uint8_t>(((255u - ink[4 * x + c]) * k + 127) / 255);
+            }
+            rows.row(static_cast<std::int32_t>(y), Samples::Rgb, rgb);
+        }
+        return;
+    }
     RgbaRows source(frame.get(), width, name, check);
     rows.begin(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     for (UINT y = 0; y < height; ++y)
@@ -147,7 +230,12 @@ void decodeThroughImaging(std::span<const std::uint8_t> bytes, const std::string
 // PNG of every colour type and depth, interlaced or not.
 void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, PictureRows &rows)
 {
-    decodeThroughImaging(bytes, name, rows, GUID_ContainerFormatPng, "PNG");
+    if (const std::uint32_t gamma = pngOwnGamma(bytes); gamma != 0) {
+        GammaRows turned(gamma, rows);
+        decodeThroughImaging(bytes, name, turned, GUID_ContainerFormatPng, "PNG");
+    } else {
+        decodeThroughImaging(bytes, name, rows, GUID_ContainerFormatPng, "PNG");
+    }
 }
 
 // JPEG, turned as its EXIF orientation says.
