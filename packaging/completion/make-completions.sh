@@ -61,7 +61,7 @@ quoted() { printf '%s' "$1" | sed "s/'/'\\\\''/g"; }
 zsh_files() { # KINDS
     if [ -n "$1" ]; then echo "_files -g \"*.(#i)($1)(-.)\""; else echo '_files'; fi
 }
-# The _arguments specifications of COMMAND's options.
+# The _arguments lines of COMMAND's options.
 zsh_options() { # COMMAND
     fields "$1" | awk -F "$us" '$1 == "option"' | while IFS="$us" read -r kind name value text; do
         case $name in --*) ;; *) continue ;; esac
