@@ -33,4 +33,9 @@ std::string thousands(std::int64_t value)
     return text;
 }
 
+std::string counted(std::uint64_t count, std::string_view one, std::string_view many)
+{
+    return thousands(static_cast<std::int64_t>(count)) + " " + std::string(count == 1 ? one : many);
+}
+
 } // namespace quellbit

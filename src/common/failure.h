@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 #include <stdexcept>
+#include <string_view>
 
 namespace quellbit {
 
@@ -26,6 +27,10 @@ private:
 // commas from 1,000 on ("4,096", "-2,147,483,648"). Captions and data files
 // keep plain digits.
 std::string thousands(std::int64_t value);
+
+// A count with its noun, the number as thousands() writes it: "1 byte",
+// "4,096 bytes".
+std::string counted(std::uint64_t count, std::string_view one, std::string_view many);
 
 // Runs `work`; memory running out on the way becomes a Failure naming `file`.
 template <typename Work>

@@ -1,15 +1,29 @@
 #pragma once
 
-// Small helpers for the text the program writes and reads.
+// Small helpers for the text and the bytes the program writes and reads.
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace quellbit {
 
 // The upper-case hexadecimal digits, by value.
 inline constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+// The 16- and 32-bit little-endian numbers at `at` (a bitmap's fields).
+inline std::uint16_t littleEndian16(std::span<const std::uint8_t> bytes, std::size_t at)
+{
+    return static_cast<std::uint16_t>(bytes[at] | bytes[at + 1] << 8);
+}
+
+inline std::uint32_t littleEndian32(std::span<const std::uint8_t> bytes, std::size_t at)
+{
+    return littleEndian16(bytes, at) | static_cast<std::uint32_t>(littleEndian16(bytes, at + 2)) << 16;
+}
 
 // Equal letter for letter, the case of ASCII letters aside.
 inline bool equalsIgnoringCase(std::string_view a, std::string_view b)

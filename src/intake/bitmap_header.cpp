@@ -1,6 +1,9 @@
 #include "intake/bitmap_header.h"
 
 #include "common/failure.h"
+#include "common/text.h"
+
+#include <utility>
 
 namespace quellbit {
 
@@ -12,16 +15,8 @@ public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) { }
 
     std::uint8_t u8() { return bytes_[pos_++]; }
-    std::uint16_t u16()
-    {
-        const std::uint16_t lo = u8();
-        return static_cast<std::uint16_t>(lo | (u8() << 8));
-    }
-    std::uint32_t u32()
-    {
-        const std::uint32_t lo = u16();
-        return lo | (static_cast<std::uint32_t>(u16()) << 16);
-    }
+    std::uint16_t u16() { return littleEndian16(bytes_, std::exchange(pos_, pos_ + 2)); }
+    std::uint32_t u32() { return littleEndian32(bytes_, std::exchange(pos_, pos_ + 4)); }
     std::int32_t s32() { return static_cast<std::int32_t>(u32()); }
     std::int16_t s16() { return static_cast<std::int16_t>(u16()); }
     RGBQUAD quad()
@@ -42,7 +37,7 @@ private:
 
 std::string byteCount(std::uint64_t n)
 {
-    return thousands(static_cast<std::int64_t>(n)) + (n == 1 ? " byte" : " bytes");
+    return counted(n, "byte", "bytes");
 }
 
 } // namespace

@@ -21,12 +21,12 @@ std::string number(std::uint64_t value)
 
 std::string bytes(std::uint64_t n)
 {
-    return number(n) + (n == 1 ? " byte" : " bytes");
+    return counted(n, "byte", "bytes");
 }
 
 std::string entries(std::uint64_t n)
 {
-    return number(n) + (n == 1 ? " entry" : " entries");
+    return counted(n, "entry", "entries");
 }
 
 RGBQUAD entryAt(std::span<const std::uint8_t> file, std::uint64_t offset)

@@ -27,7 +27,7 @@ std::string number(std::int64_t value)
 
 std::string bytes(std::uint64_t n)
 {
-    return number(static_cast<std::int64_t>(n)) + (n == 1 ? " byte" : " bytes");
+    return counted(n, "byte", "bytes");
 }
 
 std::string span(std::uint64_t first, std::uint64_t count)
@@ -84,8 +84,7 @@ std::string layoutLines(const BitmapHeaders &h, const PictureLayout &layout)
     const BITMAPINFOHEADER &info = h.info;
     std::string text = line("colours used",
         number(info.biClrUsed) + " (biClrUsed): a table of "
-            + number(static_cast<std::int64_t>(layout.tableEntries))
-            + (layout.tableEntries == 1 ? " entry" : " entries"));
+            + counted(layout.tableEntries, "entry", "entries"));
     if (info.biSize < kInfoHeaderSize)
         text += line("colour table",
             "not placed by an info header of " + bytes(info.biSize) + "; the header read takes "

@@ -1,6 +1,7 @@
 #include "prepare/decoders.h"
 
 #include "common/failure.h"
+#include "common/text.h"
 #include "intake/bitmap_header.h"
 #include "intake/picture_intake.h"
 
@@ -11,16 +12,6 @@
 namespace quellbit {
 
 namespace {
-
-std::uint32_t get16(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return bytes[at] | static_cast<std::uint32_t>(bytes[at + 1]) << 8;
-}
-
-std::uint32_t get32(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return get16(bytes, at) | get16(bytes, at + 2) << 16;
-}
 
 std::string count(std::uint64_t n)
 {
@@ -74,8 +65,8 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
     if (bytes.size() < kFileHeaderSize + 4)
         throw Failure(
             name, "the file ends after " + count(bytes.size()) + " bytes, inside the bitmap headers");
-    const std::uint32_t headerSize = get32(bytes, kFileHeaderSize);
-    const std::uint32_t offBits = get32(bytes, 10);
+    const std::uint32_t headerSize = littleEndian32(bytes, kFileHeaderSize);
+    const std::uint32_t offBits = littleEndian32(bytes, 10);
     std::int64_t height = 0;
     std::uint32_t clrUsed = 0;
     std::size_t entrySize = 4;
@@ -86,9 +77,9 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
         if (bytes.size() < kFileHeaderSize + 12)
             throw Failure(
                 name, "the file ends after " + count(bytes.size()) + " bytes, inside its 12-byte header");
-        layout.width = static_cast<std::int32_t>(get16(bytes, 18));
-        height = get16(bytes, 20);
-        layout.bitCount = static_cast<int>(get16(bytes, 24));
+        layout.width = static_cast<std::int32_t>(littleEndian16(bytes, 18));
+        height = littleEndian16(bytes, 20);
+        layout.bitCount = static_cast<int>(littleEndian16(bytes, 24));
         entrySize = 3;
     } else if (headerSize >= kInfoHeaderSize) {
         layout.headers = parseFixedHeaders(bytes, name);
@@ -160,7 +151,7 @@ Layout readLayout(std::span<const std::uint8_t> bytes, const std::string &name)
             throw Failure(
                 name, "the file ends after " + count(bytes.size()) + " bytes, inside the colour masks");
         for (std::size_t i = 0; i < masks; ++i)
-            layout.masks[i] = get32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
+            layout.masks[i] = littleEndian32(bytes, kFileHeaderSize + kInfoHeaderSize + 4 * i);
         const std::uint32_t pixelBits = bits == 32 ? 0xFFFFFFFFu : 0xFFFFu;
         static constexpr const char *kChannelNames[] = {"red", "green", "blue"};
         for (std::size_t i = 0; i < 3; ++i)
@@ -196,7 +187,7 @@ void badIndex(const std::string &name, const Layout &layout, std::int32_t x, std
 {
     throw Failure(name,
         pixelName(x, y) + " uses colour " + std::to_string(index) + " of a table of "
-            + std::to_string(layout.palette.size()) + (layout.palette.size() == 1 ? " entry" : " entries"));
+            + counted(layout.palette.size(), "entry", "entries"));
 }
 
 void checkPixelData(std::span<const std::uint8_t> bytes, const std::string &name, const Layout &layout)
@@ -222,7 +213,7 @@ void decodeUncompressed(
     // program that did not fill it in. The picture is opaque.
     auto pixelAt = [&](std::int32_t stored, std::size_t x) {
         const std::size_t at = layout.pixelAt + static_cast<std::size_t>(stored) * layout.rowBytes;
-        return bits == 16 ? get16(bytes, at + 2 * x) : get32(bytes, at + 4 * x);
+        return bits == 16 ? littleEndian16(bytes, at + 2 * x) : littleEndian32(bytes, at + 4 * x);
     };
     if (bits > 8 && alpha.mask != 0) {
         bool anyAlpha = false;

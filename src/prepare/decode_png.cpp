@@ -246,8 +246,8 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
             if (index >= static_cast<unsigned>(reader.paletteSize))
                 throw Failure(name,
                     "pixel (" + std::to_string(x) + ", " + std::to_string(y) + ") uses colour "
-                        + std::to_string(index) + " of a table of " + std::to_string(reader.paletteSize)
-                        + (reader.paletteSize == 1 ? " entry" : " entries"));
+                        + std::to_string(index) + " of a table of "
+                        + counted(static_cast<std::uint64_t>(reader.paletteSize), "entry", "entries"));
             const png_color &entry = reader.palette[index];
             *o++ = entry.red;
             *o++ = entry.green;
