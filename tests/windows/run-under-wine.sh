@@ -22,6 +22,21 @@ trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 "$wine" cmd /c exit 0 >/dev/null 2>&1 || true # the prefix is made here, once
 "$wineserver" -p || true # stays up until the end, not seconds after each run
 
+# quellbit-cli.exe ARGS... with standard output to OUT and standard error to
+# ERR. Wine on a busy machine now and then fails to start a program, which
+# then ends non-zero having said nothing at all, as the program itself never
+# does: such a run is made once more, and the log says so.
+on_windows() { # OUT ERR ARGS...
+    local out=$1 err=$2 status
+    shift 2
+    "$wine" "$exe" "$@" >"$out" 2>"$err"; status=$?
+    if [ $status -ne 0 ] && [ ! -s "$out" ] && [ ! -s "$err" ]; then
+        echo "again $*: Wine gave no answer (exit $status)"
+        "$wine" "$exe" "$@" >"$out" 2>"$err"; status=$?
+    fi
+    return $status
+}
+
 echo "== the Windows rows (test_windows.exe under Wine)"
 ctest --test-dir "$build" --output-on-failure
 
@@ -35,10 +50,10 @@ for picture in *.bmp; do
         set +e
         "$linux_cli" convert "${flag[@]}" -o "$work/linux/$picture.$mode.txt" "$picture" >/dev/null 2>"$work/linux/$picture.$mode.err"
         linux_status=$?
-        "$wine" "$exe" convert "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$mode.txt" "$picture" >/dev/null 2>"$work/windows/$picture.$mode.err"
+        on_windows /dev/null "$work/windows/$picture.$mode.err" convert "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$mode.txt" "$picture"
         windows_status=$?
         "$linux_cli" info "$picture" >"$work/linux/$picture.info"
-        "$wine" "$exe" info "$picture" >"$work/windows/$picture.info"
+        on_windows "$work/windows/$picture.info" "$work/windows/$picture.info.err" info "$picture"
         set -e
         if [ $linux_status -ne $windows_status ]; then
             echo "FAILED $picture ($mode): exit $windows_status on Windows, $linux_status on Linux"; failed=1
@@ -60,7 +75,7 @@ for picture in *.png *.jpg *.gif *.webp *.bmp *.p?m; do
         set +e
         "$linux_cli" prepare "${flag[@]}" -o "$work/linux/$picture.$tone.bmp" "$picture" >/dev/null 2>"$work/linux/$picture.$tone.err"
         linux_status=$?
-        "$wine" "$exe" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture" >/dev/null 2>"$work/windows/$picture.$tone.err"
+        on_windows /dev/null "$work/windows/$picture.$tone.err" prepare "${flag[@]}" -o "Z:${work//\//\\}\\windows\\$picture.$tone.bmp" "$picture"
         windows_status=$?
         set -e
         if [ $linux_status -ne 0 ] && [ $windows_status -ne 0 ]; then
