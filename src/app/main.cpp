@@ -7,9 +7,11 @@
 #include "app/quellbit_application.h"
 #include "common/failure.h"
 #include "common/output_file.h"
+#include "common/version.h"
 
 #include <cstdio>
 #include <exception>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -49,7 +51,7 @@ int main(int argc, char **argv)
         if (word == "--help" || word == "-h")
             return answer(kHelp);
         if (word == "--version")
-            return answer("quellbit " QUELLBIT_VERSION "\n");
+            return answer("quellbit " + std::string(quellbit::programVersion()) + "\n");
     }
     quellbit::guardTemporaryFiles();
     quellbit::QuellbitApplication app(argc, argv);

@@ -414,6 +414,7 @@
   }
 
   function start() {
+    $('SizeErrorPrompt').textContent = core.limitsMessage('\n');
     ResetButton_Click();
     relayout();
     document.body.dataset.ready = 'true';

@@ -213,6 +213,7 @@ val prepareRgba(std::int32_t width, std::int32_t height, const val &rgba, const 
 
 EMSCRIPTEN_BINDINGS(quellbit)
 {
+    emscripten::function("limitsMessage", +[](const std::string &lineBreak) { return limitsMessage(lineBreak); });
     emscripten::function("takeIn", &takeIn);
     emscripten::function("convert", &convert);
     emscripten::function("dataFileName", +[](const std::string &picture) { return dataFileName(picture); });
