@@ -21,8 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
-#include <optional>
 #include <sstream>
 
 using testbmp::TempFolder;
@@ -48,8 +46,8 @@ void makeFiles(const TempFolder &dir)
     testbmp::save(dir.file("marks.txt"), marksText());
     testbmp::save(dir.file("edited.txt"), std::string(marksText()).replace(3 * 45 + 31, 2, "C1")); // 80H -> C1H
     testbmp::save(dir.file("short.txt"), "        DB FFH,00H,00H,00H,00H,00H,00H,00H;\r\nDB 01H\r\n");
-    for (const auto &[fixture, name] : {std::pair {"gif-animated.gif", "anim.gif"}, std::pair {"webp-lossy.webp", "pic.webp"},
-                                        std::pair {"jpeg-exif6.jpg", "turned.jpg"}, std::pair {"png-rgb8.png", "pic.png"}})
+    for (const auto &[fixture, name] : {std::pair {"gif-animated.gif", "anim.gif"},
+             std::pair {"jpeg-exif6.jpg", "turned.jpg"}, std::pair {"png-rgb8.png", "pic.png"}})
         testbmp::save(dir.file(name), testbmp::load(QUELLBIT_TEST_DATA "/prepare/" + std::string(fixture)));
 }
 
@@ -204,8 +202,6 @@ TEST_CASE("commands")
              {"info: an accepted picture", {"info", "good.bmp"}, 0, "\nverdict:        accepted\n"},
              {"info: a refused picture, and the command that makes a copy", {"info", "wide.bmp"}, 1,
               "not 240\n                " + kLimits + "\nmake a copy:    quellbit-cli prepare wide.bmp  (writes"},
-             {"prepare: beside the picture, what was done on standard error", {"prepare", "wide.bmp"}, 0,
-              "wide.bmp 320 x 128 -> fit 240 x 96, threshold 50 %, ", "wide-lcd.bmp"},
              {"prepare: a file of another kind", {"prepare", "good.bmp", "marks.txt"}, 3,
               "marks.txt: an LCD data file; prepare reads PNG, JPEG, GIF, WebP, BMP, PBM, PGM and PPM pictures", "good-lcd.bmp"},
              {"prepare onto the picture itself", {"prepare", "-o", "good.bmp", "good.bmp"}, 3,
@@ -229,15 +225,12 @@ TEST_CASE("commands")
              {"--quiet: the error alone, no file names", {"-q", "convert", "good.bmp", "short.bmp"}, 3,
               "quellbit-cli: short.bmp: the pixel data ends after row 100 of 128 (3,200 of 4,096 bytes)\n",
               "lcd_good.txt", false, "", true},
-             {"prepare names each file it wrote on standard output", {"prepare", "wide.bmp", "pic.png"}, 0,
+             {"prepare: each file beside its picture, named on standard output", {"prepare", "wide.bmp", "pic.png"}, 0,
               "wide-lcd.bmp\npic-lcd.bmp\nquellbit-cli: wide.bmp 320 x 128 -> fit", "pic-lcd.bmp wide-lcd.bmp"},
              {"prepare: a GIF's second frame, its right half black", {"prepare", "--frame", "2", "-o", "-", "anim.gif"},
               0, "anim.gif 8 x 4 -> fit 240 x 120, threshold 50 %, 67 % black"},
              {"prepare: a GIF has no frame 3", {"prepare", "--frame", "3", "anim.gif"}, 3,
               "quellbit-cli: anim.gif: a GIF picture of 2 frames; there is no frame 3"},
-             {"prepare: a WebP", {"prepare", "-o", "-", "pic.webp"}, 0, "pic.webp 8 x 4 -> fit 240 x 120, threshold 50 %, 41 % black"},
-             {"prepare: a JPEG stored 4 x 8, turned by its EXIF orientation", {"prepare", "-o", "-", "turned.jpg"}, 0,
-              "turned.jpg 8 x 4 -> fit 240 x 120"},
              {"info: a JPEG is named, no header values", {"info", "turned.jpg"}, 1,
               "kind:           a JPEG picture, not a bitmap\nprepare:        reads it: 8 x 4 pixels\n"},
              {"help", {"--help"}, 0, "Usage: quellbit-cli convert [--inverse] [-o OUT] PICTURE...\n"},
@@ -279,61 +272,27 @@ TEST_CASE("commands")
     }
 }
 
-// A flat JSON object of strings read back, with the escapes jsonReport
-// writes; nothing when it is not one.
-std::optional<std::map<std::string, std::string>> parseFlatJson(const std::string &text)
-{
-    std::map<std::string, std::string> object;
-    std::size_t at = 0;
-    const auto skip = [&] { at = text.find_first_not_of(" \n", at); };
-    const auto string = [&]() -> std::optional<std::string> {
-        skip();
-        if (at == std::string::npos || text[at] != '"')
-            return std::nullopt;
-        std::string value;
-        for (++at; at < text.size() && text[at] != '"'; ++at)
-            value += text[at] != '\\' ? text[at] : text[++at] == 'n' ? '\n' : text[at];
-        ++at;
-        return value;
-    };
-    skip();
-    if (at == std::string::npos || text[at++] != '{')
-        return std::nullopt;
-    for (;;) {
-        const auto key = string();
-        skip();
-        if (!key || at == std::string::npos || text[at++] != ':')
-            return std::nullopt;
-        const auto value = string();
-        skip();
-        if (!value || at == std::string::npos)
-            return std::nullopt;
-        object[*key] = *value;
-        if (text[at] == '}')
-            return text.find_first_not_of(" \n", at + 1) == std::string::npos ? std::optional(object) : std::nullopt;
-        if (text[at++] != ',')
-            return std::nullopt;
-    }
-}
-
-// info --json read back: the status and the report's lines under their
-// labels, for a refused bitmap and for a file that is no bitmap.
-TEST_CASE("info --json read back")
+// info --json: the status first, each report line under its label, a
+// continued line joined by an escaped "\n", and a file that is no bitmap
+// has no header values.
+TEST_CASE("info --json")
 {
     TempFolder dir;
     makeFiles(dir);
     const Run wide = cli(dir, {"info", "--json", "wide.bmp"});
-    const auto report = parseFlatJson(wide.out);
-    REQUIRE(report.has_value());
     CHECK_EQ(wide.status, 1);
-    CHECK_EQ(report->at("status"), "rejected");
-    CHECK_EQ(report->at("size"), "320 x 128 (bottom-up rows)");
-    CHECK_EQ(report->at("verdict"), "rejected: width is 320, not 240\n" + kLimits);
-    CHECK_EQ(report->at("make_a_copy").substr(0, 34), "quellbit-cli prepare wide.bmp  (wr");
-    const auto jpeg = parseFlatJson(cli(dir, {"info", "--json", "turned.jpg"}).out);
-    REQUIRE(jpeg.has_value());
-    CHECK_EQ(jpeg->at("status"), "not a bitmap");
-    CHECK_EQ(jpeg->count("size"), std::size_t {0});
+    CHECK(wide.out.starts_with("{\n  \"status\": \"rejected\",\n  \""));
+    CHECK(wide.out.ends_with("\"\n}\n"));
+    const std::string fields[] = {"\n  \"size\": \"320 x 128 (bottom-up rows)\",\n",
+        "\n  \"verdict\": \"rejected: width is 320, not 240\\n" + kLimits + "\",\n",
+        "\n  \"make_a_copy\": \"quellbit-cli prepare wide.bmp  (wr"};
+    for (const std::string &field : fields) {
+        INFO(field);
+        CHECK_NE(wide.out.find(field), std::string::npos);
+    }
+    const std::string jpeg = cli(dir, {"info", "--json", "turned.jpg"}).out;
+    CHECK(jpeg.starts_with("{\n  \"status\": \"not a bitmap\",\n"));
+    CHECK_EQ(jpeg.find("\"size\""), std::string::npos);
 }
 
 // A picture prepared, converted and drawn back as a bitmap (chosen by the
