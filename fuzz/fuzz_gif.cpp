@@ -3,42 +3,11 @@
 // exactly that width, each row once at most, or throws a Failure; memory
 // stays within what the decoder checks before it allocates.
 
-#include "common/failure.h"
-#include "prepare/decoders.h"
-
-#include <cstdlib>
-#include <vector>
-
-namespace {
-
-class CheckedRows final : public quellbit::PictureRows {
-public:
-    void begin(std::int32_t width, std::int32_t height) override
-    {
-        if (width_ != 0 || width <= 0 || height <= 0 || std::int64_t {width} * height > quellbit::kLargestArea)
-            std::abort();
-        width_ = width;
-        seen_.assign(static_cast<std::size_t>(height), false);
-    }
-    bool wants(std::int32_t y) const override { return y % 3 != 1; }
-    void row(std::int32_t y, quellbit::Samples samples, std::span<const std::uint8_t> values) override
-    {
-        if (y < 0 || static_cast<std::size_t>(y) >= seen_.size() || seen_[static_cast<std::size_t>(y)]
-            || values.size() != static_cast<std::size_t>(width_) * quellbit::samplesPerPixel(samples))
-            std::abort();
-        seen_[static_cast<std::size_t>(y)] = true;
-    }
-
-private:
-    std::int32_t width_ = 0;
-    std::vector<bool> seen_;
-};
-
-} // namespace
+#include "checked_rows.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    CheckedRows rows;
+    fuzzing::CheckedRows rows;
     try {
         quellbit::decodeGif(std::span(data, size), "fuzz.pic", rows, 1 + static_cast<int>(size % 3));
     } catch (const quellbit::Failure &) {
