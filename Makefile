@@ -29,8 +29,9 @@ CLI_PACKAGES := cmake ninja-build g++ libpng-dev libjpeg62-turbo-dev libgif-dev 
 # What the Windows build and its tests under Wine need.
 WINDOWS_PACKAGES := cmake ninja-build g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 doctest-dev wine64 zip
 # The browser page: Emscripten builds it; the page's tests and measurements
-# drive Chromium from Node (puppeteer-core from npm, package-lock.json).
-WEB_PACKAGES := emscripten chromium nodejs
+# drive Chromium, and the tests Firefox too, from Node (puppeteer-core from
+# npm, package-lock.json).
+WEB_PACKAGES := emscripten chromium firefox-esr nodejs
 # What the package check runs.
 CHECK_PACKAGES := lintian appstream desktop-file-utils bash-completion zsh fish man-db devscripts
 
@@ -178,8 +179,11 @@ release: $(STAMPS)/deps
 # earlier finding in tests/data/fuzz/; what it learns stays in
 # $(FUZZ_BUILD)/corpus. A crash, or an input that makes the process take
 # more than 256 MB, stops the run and leaves its input in
-# $(FUZZ_BUILD)/artifacts. AddressSanitizer keeps freed memory in a small
-# quarantine only, so that what counts against the limit is the input's.
+# $(FUZZ_BUILD)/artifacts. The fuzz build's decoders hold at most 32 MiB of
+# pixels whole (256 MiB otherwise), so that every input they accept fits.
+# AddressSanitizer keeps freed memory in a small quarantine only and hands
+# free pages back to the system, so that what counts is the input's, not
+# what earlier inputs left in its allocator.
 fuzz: $(STAMPS)/deps
 	cmake --preset fuzz
 	cmake --build --preset fuzz --target $(addprefix fuzz_,$(FUZZERS))
@@ -187,7 +191,8 @@ fuzz: $(STAMPS)/deps
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
 	  case $$t in datafile) inputs=fuzz/corpus/datafile;; prepare|jpeg|gif|webp) inputs=tests/data/prepare;; *) inputs="samples tests/data";; esac; \
 	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
-	  ASAN_OPTIONS=quarantine_size_mb=16 $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=256 \
+	  ASAN_OPTIONS=quarantine_size_mb=16:allocator_release_to_os_interval_ms=500 \
+	  $(FUZZ_BUILD)/bin/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=256 \
 	    -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/artifacts/$$t- \
 	    $(FUZZ_BUILD)/corpus/$$t $$inputs $$(ls -d tests/data/fuzz/$$t 2>/dev/null) 2>&1 | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)'; \
 	  test $${PIPESTATUS[0]} -eq 0; \

@@ -6,9 +6,10 @@
 #                              "--output", "OUT" ("" for a switch), its help
 #                              (wrapped lines joined); the short name as an
 #                              option line of its own.
-# zsh's and fish's completions are made from this when the package is built;
-# bash's completion, which reads the help when Tab is pressed and so must
-# stand alone, carries the same rule for the commands. The package check
+# zsh's and fish's completions and the manual page's list of commands are
+# made from this when the package is built; bash's completion, which reads
+# the help when Tab is pressed and so must stand alone, carries the same
+# rule for the commands. The package check
 # offers every option in all three shells.
 tolower($0) ~ /^[a-z ]*commands?:?$/ { on = 1; indent = 0; next }
 on && /^[^ ]/ { on = 0 }

@@ -2,29 +2,21 @@
 # Writes the manual page of quellbit-cli from the program's own help, so the
 # page cannot say other than the program does: help2man turns `--help` into
 # the page, and each command's `--help` into its part of a COMMANDS section.
-# The commands are those the program's help lists. STATIC.h2m adds what the
+# The commands are those the program's help lists, read by the same rule
+# as the shells' completions read them. STATIC.h2m adds what the
 # help does not hold: the data file format, exit statuses and examples.
 #
-# usage: cli-manpage.sh QUELLBIT-CLI VERSION STATIC.h2m OUT.1
+# usage: cli-manpage.sh QUELLBIT-CLI VERSION STATIC.h2m HELP-WORDS.awk OUT.1
 set -eu
 cli=$1
 version=$2
 static=$3
-out=$4
+words=$4
+out=$5
 name="convert 240 x 128 one-bit bitmaps into LCD data files and back"
 
-commands=$("$cli" --help | awk '
-    # The first words (after the name of the program, if it is repeated) of
-    # the lines under the heading "Commands:", as far as the next line that
-    # is not indented; wrapped lines are indented deeper.
-    tolower($0) ~ /^[a-z ]*commands?:?$/ { on = 1; indent = 0; next }
-    on && /^[^ ]/ { on = 0 }
-    on && /^ +[^ ]/ {
-        match($0, /^ +/)
-        if (!indent) indent = RLENGTH
-        word = $1 == "quellbit-cli" ? $2 : $1
-        if (RLENGTH == indent && word ~ /^[a-z][a-z0-9-]*$/) print word
-    }')
+# The commands, as help-words.awk reads them for the shells' completions.
+commands=$("$cli" --help | awk -f "$words" | awk -F '\t' '$1 == "command" { print $2 }')
 if [ -z "$commands" ]; then
     echo "cli-manpage.sh: '$cli --help' lists no commands under \"Commands:\"" >&2
     exit 1

@@ -53,6 +53,13 @@ public:
     std::uint64_t inode() const { return inode_; }
 
 private:
+    // Shared by every platform's reading: the size refused when over the
+    // limit, how much one read may ask for, and what a read brought counted
+    // against the limit.
+    void refuseOverLimit() const;
+    std::size_t wanted(std::size_t room) const;
+    std::size_t counted(std::size_t got);
+
     std::string path_;
     std::uint64_t limit_;
     std::uint64_t size_ = 0;

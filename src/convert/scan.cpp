@@ -26,18 +26,23 @@ ScanRange setRange(std::int32_t width, std::int32_t height)
 namespace {
 
 // Bit j of the result is 1 when pixel j of the eight at `p` has the colour
-// `on`: the leftmost pixel lands in bit 0. Written with the compiler's
-// vector types, which become SIMD instructions where the processor has them
-// and plain code elsewhere: one path on every machine.
+// `on`: the leftmost pixel lands in bit 0. Plain code: GCC and WebAssembly
+// both run it faster than the same test written with vector types.
 inline unsigned packGroup(const std::int32_t *p, std::int32_t on)
 {
-    using Eight = std::int32_t __attribute__((vector_size(8 * sizeof(std::int32_t))));
-    Eight pixels;
-    std::memcpy(&pixels, p, sizeof pixels);
-    const Eight weights {1, 2, 4, 8, 16, 32, 64, 128};
-    const Eight bits = (pixels == on) & weights;
-    return static_cast<unsigned>(bits[0] | bits[1] | bits[2] | bits[3] | bits[4] | bits[5] | bits[6] | bits[7]);
+    unsigned bits = 0;
+    for (unsigned j = 0; j < 8; ++j)
+        bits |= static_cast<unsigned>(p[j] == on) << j;
+    return bits;
 }
+
+// The two digits of each byte value.
+constexpr auto kHexPairs = [] {
+    std::array<std::array<char, 2>, 256> pairs {};
+    for (std::size_t value = 0; value < pairs.size(); ++value)
+        pairs[value] = {kHexDigits[value >> 4], kHexDigits[value & 0x0F]};
+    return pairs;
+}();
 
 // The line being filled: a finished line of eight 00 items whose digits are
 // overwritten as the bytes complete, so no line is built up piece by piece.
@@ -51,8 +56,7 @@ public:
     void setItem(int k, unsigned value)
     {
         const std::size_t at = kLinePrefix.size() + 4 * static_cast<std::size_t>(k);
-        text_[at] = kHexDigits[(value >> 4) & 0x0F];
-        text_[at + 1] = kHexDigits[value & 0x0F];
+        std::memcpy(text_.data() + at, kHexPairs[value & 0xFF].data(), 2);
     }
     std::string_view view() const { return {text_.data(), text_.size()}; }
 
@@ -97,12 +101,17 @@ void scanPicture(const Raster &raster, std::int32_t onColor, const ScanRange &ra
         const std::int32_t *row = pixels.data();
         std::int32_t x = range.xStart;
         while (x <= range.xEnd) {
-            // A whole group of eight that no progress step falls in: packed at once.
-            if (bitCounter == 0 && range.xEnd - x >= 7 && untilStep > 8) {
-                completeByte(packGroup(row + x, onColor));
-                x += 8;
-                untilStep -= 8;
-                continue;
+            // The whole groups of eight that no progress step falls in: each
+            // packed at once.
+            if (bitCounter == 0) {
+                for (std::int32_t groups = std::min((range.xEnd - x + 1) / 8, (untilStep - 1) / 8); groups > 0;
+                     --groups) {
+                    completeByte(packGroup(row + x, onColor));
+                    x += 8;
+                    untilStep -= 8;
+                }
+                if (x > range.xEnd)
+                    break;
             }
             accumulator |= static_cast<unsigned>(row[x] == onColor) << bitCounter;
             if (++bitCounter == 8) {
@@ -129,7 +138,7 @@ std::string convertToText(const Raster &raster, std::int32_t onColor)
     sink.text.reserve(static_cast<std::size_t>(raster.width()) * static_cast<std::size_t>(raster.height()) / 64 * 45);
     scanPicture(raster, onColor, setRange(raster.width(), raster.height()), raster.width(), raster.height(),
                 sink, progress);
-    return sink.text;
+    return std::move(sink.text);
 }
 
 } // namespace quellbit

@@ -1,6 +1,7 @@
 #include "prepare/decoders.h"
 
 #include "common/failure.h"
+#include "prepare/held_picture.h"
 
 #include <png.h>
 
@@ -151,8 +152,8 @@ private:
     PngReader &reader_;
 };
 
-// Interlaced pictures are read whole: no more than this many bytes of them.
-constexpr std::size_t kLargestInterlaced = std::size_t {256} << 20;
+// Interlaced pictures are read whole: no more than any picture held whole.
+constexpr std::size_t kLargestInterlaced = kLargestHeld;
 
 // Deflate turns one byte into at most 1,032.
 constexpr std::uint64_t kLargestInflation = 1032;
@@ -273,7 +274,7 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     if (reader.rowBytes > kLargestInterlaced / reader.height)
         throw Failure(name,
             "an interlaced picture of " + std::to_string(reader.width) + " x " + std::to_string(reader.height)
-                + " pixels is too large to read whole (at most 256 MiB of pixels)");
+                + " pixels is too large to read whole " + largestHeldText());
     std::vector<png_byte> image(reader.rowBytes * reader.height);
     std::vector<png_bytep> pointers(reader.height);
     for (std::size_t y = 0; y < pointers.size(); ++y)

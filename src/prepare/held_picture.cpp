@@ -14,7 +14,12 @@ void checkHeldSize(std::int64_t width, std::int64_t height, std::uint64_t bytesP
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * bytesPerPixel > kLargestHeld)
         throw Failure(name,
             what + " of " + std::to_string(width) + " x " + std::to_string(height)
-                + " pixels is too large to hold whole (at most 256 MiB of pixels)");
+                + " pixels is too large to hold whole " + largestHeldText());
+}
+
+std::string largestHeldText()
+{
+    return "(at most " + std::to_string(kLargestHeld >> 20) + " MiB of pixels)";
 }
 
 OrientedRows::OrientedRows(int orientation, PictureRows &target, std::string name)

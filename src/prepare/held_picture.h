@@ -13,8 +13,12 @@
 namespace quellbit {
 
 // The most pixel bytes a decoder holds at once: a picture of 256 MiB is far
-// beyond anything meant for a 240 x 128 display.
-inline constexpr std::uint64_t kLargestHeld = std::uint64_t {256} << 20;
+// beyond anything meant for a 240 x 128 display. The build sets it (the
+// fuzz build holds less, so that its memory limit catches whatever a
+// decoder takes beyond the bound).
+inline constexpr std::uint64_t kLargestHeld = std::uint64_t {QUELLBIT_LARGEST_HELD_MIB} << 20;
+// "(at most 256 MiB of pixels)", for the refusals.
+std::string largestHeldText();
 
 // Throws Failure naming `name` when `width` x `height` pixels of `bytesPerPixel`
 // bytes are more than kLargestHeld; `what` says what is held ("a picture

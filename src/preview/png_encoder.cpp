@@ -59,22 +59,10 @@ png_color pngColor(std::int32_t color)
 std::string encodeTwoColourPng(std::int32_t width, std::int32_t height, const std::array<std::int32_t, 2> &palette,
                                std::span<const std::uint8_t> index)
 {
-    if (width <= 0 || height <= 0 || width > 32767 || height > 32767
-        || index.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-        throw Failure({}, "no PNG of " + std::to_string(width) + " x " + std::to_string(height)
-                              + " pixels can be made from " + std::to_string(index.size()) + " dots");
-
-    // One bit a pixel, the leftmost in the high bit, rows padded to a byte.
-    const auto columns = static_cast<std::size_t>(width);
-    const std::size_t rowBytes = (columns + 7) / 8;
-    std::vector<png_byte> pixels(rowBytes * static_cast<std::size_t>(height));
+    OneBitRows pixels = packOneBitRows(width, height, index);
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    for (std::size_t y = 0; y < rows.size(); ++y) {
-        rows[y] = pixels.data() + y * rowBytes;
-        for (std::size_t x = 0; x < columns; ++x)
-            if (index[y * columns + x] != 0)
-                rows[y][x / 8] = static_cast<png_byte>(rows[y][x / 8] | (0x80 >> (x % 8)));
-    }
+    for (std::size_t y = 0; y < rows.size(); ++y)
+        rows[y] = pixels.bytes.data() + y * pixels.rowBytes;
     std::array<png_color, 2> entries {pngColor(palette[0]), pngColor(palette[1])};
 
     Encoder encoder;

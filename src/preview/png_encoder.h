@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quellbit {
 
@@ -16,5 +17,14 @@ namespace quellbit {
 // the sizes do not match or the encoder fails.
 std::string encodeTwoColourPng(std::int32_t width, std::int32_t height, const std::array<std::int32_t, 2> &palette,
                                std::span<const std::uint8_t> index);
+
+// The pixels as both encoders take them: one bit a pixel, the leftmost in
+// the high bit, each row padded to a whole byte. Throws Failure when the
+// sizes do not match.
+struct OneBitRows {
+    std::size_t rowBytes = 0;
+    std::vector<std::uint8_t> bytes;
+};
+OneBitRows packOneBitRows(std::int32_t width, std::int32_t height, std::span<const std::uint8_t> index);
 
 } // namespace quellbit

@@ -215,7 +215,8 @@
 
   function ConvertButton_Click() {
     Clear_Result();
-    const bytes = core.convert(mode() === 'inverse');
+    const made = core.convert(mode() === 'inverse'); // the core's own memory, until the next call into it
+    const bytes = made && made.slice();
     if (bytes) {
       $('ProgressPer').value = '100';
       convertStatus = 'S';

@@ -27,8 +27,10 @@ namespace quellbit {
 
 namespace {
 
-// The picture the last double-click accepted, which Convert scans.
+// The picture the last double-click accepted, which Convert scans, and the
+// data file it made last.
 PictureIntake accepted;
+std::string converted;
 // The dots of the last data file shown, which pointing at a dot reads.
 DotGrid shown(kPictureWidth, kPictureHeight);
 
@@ -85,17 +87,18 @@ val takeIn(const val &bytes, const std::string &name)
 }
 
 // Convert: the data file's bytes for the accepted picture, Normal (the
-// first palette entry's pixels become 1 bits) or Inverse (the second's).
-// The scan takes well under a millisecond and a page is painted only after
-// it, so its hundred progress steps are not passed on: the page shows the
-// last, "100".
+// first palette entry's pixels become 1 bits) or Inverse (the second's),
+// as a view of the core's memory that holds until the next call into the
+// core: the page copies what it keeps. The scan takes well under a
+// millisecond and a page is painted only after it, so its hundred progress
+// steps are not passed on: the page shows the last, "100".
 val convert(bool inverse)
 {
     if (accepted.verdict != Verdict::Accepted || accepted.raster.width() != kPictureWidth)
         return val::null();
     const BitmapHeaders &headers = accepted.headers;
-    const std::string text = convertToText(accepted.raster, colorValue(inverse ? headers.palette1 : headers.palette0));
-    return bytesFor(text.data(), text.size());
+    converted = convertToText(accepted.raster, colorValue(inverse ? headers.palette1 : headers.palette0));
+    return val(emscripten::typed_memory_view(converted.size(), reinterpret_cast<const std::uint8_t *>(converted.data())));
 }
 
 // Show: the dots of a data file's bytes, one byte a dot (1 a 1 bit, 0 a 0 bit, 2

@@ -51,23 +51,6 @@ void makeFiles(const TempFolder &dir)
         testbmp::save(dir.file(name), testbmp::load(QUELLBIT_TEST_DATA "/prepare/" + std::string(fixture)));
 }
 
-// Runs `body` with standard input a pipe that holds `bytes` (a pipe: not
-// seekable, as from another program).
-template <typename Body> auto withInput(const std::string &bytes, Body body)
-{
-    int ends[2];
-    if (::pipe(ends) != 0 || ::write(ends[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
-        std::abort(); // the bitmaps and pictures here fit a pipe's buffer
-    ::close(ends[1]);
-    const int saved = ::dup(0);
-    ::dup2(ends[0], 0);
-    ::close(ends[0]);
-    auto result = body();
-    ::dup2(saved, 0);
-    ::close(saved);
-    return result;
-}
-
 // The data files and pictures a command made, and any temporary file left:
 // the entries named "lcd_*", "out*", "*-lcd.bmp" and ".quellbit*" that are not
 // links.
@@ -260,7 +243,7 @@ TEST_CASE("commands")
             words.push_back(replaced(word, "@", dir.path()));
         std::FILE *full = row.full ? std::fopen("/dev/full", "w") : nullptr;
         const Run run = row.input.empty() ? cli(dir, words, full)
-                                          : withInput(row.input, [&] { return cli(dir, words, full); });
+                                          : testbmp::withStandardInput(testbmp::pipeHolding(row.input), [&] { return cli(dir, words, full); });
         if (full)
             std::fclose(full);
         CHECK_EQ(run.status, row.status);

@@ -12,7 +12,10 @@
 
 #include <doctest/doctest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <functional>
 
 using namespace quellbit;
 using testbmp::kInk;
@@ -138,10 +141,44 @@ TEST_CASE("one read of one buffer")
 }
 
 // A file at the limit is read whole; one byte more is refused unread (the
-// hostile row of one byte over 64 MiB).
+// hostile row of one byte over 64 MiB). Standard input is held to the same
+// limit: a file redirected into it from where it stands, a pipe as it comes.
 TEST_CASE("input file limit")
 {
     testbmp::TempFolder dir;
-    REQUIRE(testbmp::save(dir.file("data"), "0123456789"));
-    CHECK_EQ(readWholeFile(dir.file("data"), 10).size(), std::size_t {10});
+    REQUIRE(testbmp::save(dir.file("10"), "0123456789"));
+    REQUIRE(testbmp::save(dir.file("11"), "0123456789A"));
+    const auto redirected = [&](const char *name, off_t at) {
+        const int fd = ::open(dir.file(name).c_str(), O_RDONLY);
+        ::lseek(fd, at, SEEK_SET);
+        return fd;
+    };
+    struct Row {
+        const char *name;
+        std::string path;
+        std::function<int()> input; // standard input, for the path "-"
+        std::string outcome;        // the bytes read, or the refusal
+    };
+    for (const Row &row : std::initializer_list<Row> {
+             {"a file at the limit", dir.file("10"), nullptr, "0123456789"},
+             {"a file one byte over", dir.file("11"), nullptr,
+              dir.file("11") + ": the file is 11 bytes long; no file over 10 bytes is read"},
+             {"a pipe at the limit", "-", [] { return testbmp::pipeHolding("0123456789"); }, "0123456789"},
+             {"a pipe one byte over", "-", [] { return testbmp::pipeHolding("0123456789A"); },
+              "standard input: more than 10 bytes arrive; no more is read"},
+             {"a redirected file one byte over", "-", [&] { return redirected("11", 0); },
+              "standard input: the file is 11 bytes long; no file over 10 bytes is read"},
+             {"a redirected file read from where it stands", "-", [&] { return redirected("11", 1); },
+              "123456789A"}}) {
+        INFO(row.name);
+        const auto read = [&] {
+            try {
+                const std::vector<std::uint8_t> bytes = readWholeFile(row.path, 10);
+                return std::string(bytes.begin(), bytes.end());
+            } catch (const Failure &failure) {
+                return std::string(failure.what());
+            }
+        };
+        CHECK_EQ(row.input ? testbmp::withStandardInput(row.input(), read) : read(), row.outcome);
+    }
 }

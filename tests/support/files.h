@@ -1,7 +1,7 @@
 #pragma once
 
 // Files for tests: a fresh temporary folder, what a folder holds, how often
-// a file is opened, and a piece of a test run as a process of its own (as
+// a file is opened, standard input from a pipe or a file, and a piece of a test run as a process of its own (as
 // the user nobody where the test runs as root).
 
 #include <grp.h>
@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <cstdlib>
 #include <functional>
 #include <iterator>
 #include <set>
@@ -90,6 +91,34 @@ inline std::string listing(const std::string &folder)
     for (const std::string &name : names)
         out += (out.empty() ? "" : " ") + name;
     return out;
+}
+
+// The read end of a pipe that holds `bytes` and whose writer has gone: not
+// seekable, as from another program. `bytes` fits a pipe's buffer.
+inline int pipeHolding(const std::string &bytes)
+{
+    int ends[2];
+    if (::pipe(ends) != 0 || ::write(ends[1], bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        std::abort();
+    ::close(ends[1]);
+    return ends[0];
+}
+
+// Runs `body` with the descriptor `fd` (which it takes) as standard input,
+// and then puts standard input back.
+template <typename Body> auto withStandardInput(int fd, Body body)
+{
+    struct Restore {
+        int saved = ::dup(0);
+        ~Restore()
+        {
+            ::dup2(saved, 0);
+            ::close(saved);
+        }
+    } restore;
+    ::dup2(fd, 0);
+    ::close(fd);
+    return body();
 }
 
 inline constexpr uid_t kNobody = 65534;

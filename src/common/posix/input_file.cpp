@@ -36,13 +36,6 @@ std::string kindOf(mode_t mode)
     throw Failure(path, "not a regular file (" + kindOf(mode) + ")");
 }
 
-std::string limitText(std::uint64_t limit)
-{
-    std::string text = thousands(static_cast<std::int64_t>(limit)) + " bytes";
-    if (limit == kLargestInput)
-        text += " (64 MiB)";
-    return text;
-}
 
 } // namespace
 
@@ -68,10 +61,7 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
         if (!stream_) {
             const off_t at = ::lseek(STDIN_FILENO, 0, SEEK_CUR);
             size_ = static_cast<std::uint64_t>(input.st_size - (at > 0 && at <= input.st_size ? at : 0));
-            if (size_ > limit_)
-                throw Failure(path_,
-                    "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
-                        + limitText(limit_) + " is read");
+            refuseOverLimit();
         }
         device_ = static_cast<std::uint64_t>(input.st_dev);
         inode_ = static_cast<std::uint64_t>(input.st_ino);
@@ -98,10 +88,7 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
     if (!S_ISREG(opened.st_mode))
         refuseKind(path, opened.st_mode);
     size_ = static_cast<std::uint64_t>(opened.st_size);
-    if (size_ > limit_)
-        throw Failure(path,
-            "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
-                + limitText(limit_) + " is read");
+    refuseOverLimit();
     const int flags = ::fcntl(fd_.get(), F_GETFL);
     if (flags < 0 || ::fcntl(fd_.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         throw Failure(path, "cannot be read: " + systemReason(errno));
@@ -111,56 +98,14 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
 
 std::size_t InputFile::read(std::span<char> buffer)
 {
-    // Never more than one byte beyond the limit: enough to notice a file
-    // that grows while it is read, without reading what it grew by.
-    const std::uint64_t room = limit_ - readSoFar_;
-    const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
+    const std::size_t want = wanted(buffer.size());
     ssize_t got = 0;
     do
         got = ::read(fd_.get(), buffer.data(), want);
     while (got < 0 && errno == EINTR);
     if (got < 0)
         throw Failure(path_, "cannot be read: " + systemReason(errno));
-    readSoFar_ += static_cast<std::uint64_t>(got);
-    if (readSoFar_ > limit_)
-        throw Failure(path_,
-            stream_ ? "more than " + limitText(limit_) + " arrive; no more is read"
-                    : "the file grew while it was read, past the " + limitText(limit_) + " read at most");
-    return static_cast<std::size_t>(got);
-}
-
-namespace {
-
-std::vector<std::uint8_t> readWholeBytes(InputFile &file)
-{
-    // One byte more than the size: a file that has grown since the open is
-    // read on, and the end is seen without a second pass.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const std::size_t got
-            = file.read(std::span(reinterpret_cast<char *>(bytes.data()) + used, bytes.size() - used));
-        if (got == 0)
-            break;
-        used += got;
-    }
-    bytes.resize(used);
-    return bytes;
-}
-
-} // namespace
-
-std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
-{
-    InputFile file(path, limit);
-    return readWholeFile(file);
-}
-
-std::vector<std::uint8_t> readWholeFile(InputFile &file)
-{
-    return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file); });
+    return counted(static_cast<std::size_t>(got));
 }
 
 } // namespace quellbit

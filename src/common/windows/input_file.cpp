@@ -17,13 +17,6 @@ namespace {
     throw Failure(path, std::string("not a regular file (") + kind + ")");
 }
 
-std::string limitText(std::uint64_t limit)
-{
-    std::string text = thousands(static_cast<std::int64_t>(limit)) + " bytes";
-    if (limit == kLargestInput)
-        text += " (64 MiB)";
-    return text;
-}
 
 HANDLE handleOf(const Descriptor &fd)
 {
@@ -55,10 +48,7 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
                 ? static_cast<std::uint64_t>(at.QuadPart)
                 : 0;
             size_ = done <= whole ? whole - done : 0;
-            if (size_ > limit_)
-                throw Failure(path_,
-                    "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
-                        + limitText(limit_) + " is read");
+            refuseOverLimit();
             device_ = information.dwVolumeSerialNumber;
             inode_ = std::uint64_t {information.nFileIndexHigh} << 32 | information.nFileIndexLow;
         }
@@ -98,10 +88,7 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
     if (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         refuseKind(path, "a folder");
     size_ = std::uint64_t {information.nFileSizeHigh} << 32 | information.nFileSizeLow;
-    if (size_ > limit_)
-        throw Failure(path,
-            "the file is " + thousands(static_cast<std::int64_t>(size_)) + " bytes long; no file over "
-                + limitText(limit_) + " is read");
+    refuseOverLimit();
     device_ = information.dwVolumeSerialNumber;
     inode_ = std::uint64_t {information.nFileIndexHigh} << 32 | information.nFileIndexLow;
     // The handle as a descriptor of the C library, which closes it.
@@ -113,47 +100,14 @@ InputFile::InputFile(const std::string &path, std::uint64_t limit)
 
 std::size_t InputFile::read(std::span<char> buffer)
 {
-    // Never more than one byte beyond the limit: enough to notice a file
-    // that grows while it is read, without reading what it grew by.
-    const std::uint64_t room = limit_ - readSoFar_;
-    const std::size_t want = room < buffer.size() ? static_cast<std::size_t>(room) + 1 : buffer.size();
+    const std::size_t want = wanted(buffer.size());
     DWORD got = 0;
     const DWORD ask = want > 0x40000000 ? 0x40000000 : static_cast<DWORD>(want);
     // The end of a pipe shows as a broken pipe.
     if (!::ReadFile(handleOf(fd_), buffer.data(), ask, &got, nullptr) && ::GetLastError() != ERROR_HANDLE_EOF
         && ::GetLastError() != ERROR_BROKEN_PIPE)
         throw Failure(path_, "cannot be read: " + systemReason(::GetLastError()));
-    readSoFar_ += got;
-    if (readSoFar_ > limit_)
-        throw Failure(path_,
-            stream_ ? "more than " + limitText(limit_) + " arrive; no more is read"
-                    : "the file grew while it was read, past the " + limitText(limit_) + " read at most");
-    return got;
-}
-
-std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit)
-{
-    InputFile file(path, limit);
-    return readWholeFile(file);
-}
-
-std::vector<std::uint8_t> readWholeFile(InputFile &file)
-{
-    // One byte more than the size: a file that has grown since the open is
-    // read on, and the end is seen without a second pass.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
-        const std::size_t got
-            = file.read(std::span(reinterpret_cast<char *>(bytes.data()) + used, bytes.size() - used));
-        if (got == 0)
-            break;
-        used += got;
-    }
-    bytes.resize(used);
-    return bytes;
+    return counted(static_cast<std::size_t>(got));
 }
 
 } // namespace quellbit

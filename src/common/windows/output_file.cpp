@@ -5,9 +5,7 @@
 #include "common/windows/wide_names.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
 #include <mutex>
 
 namespace quellbit {
@@ -265,29 +263,6 @@ void OutputFile::commit()
     }
     temporary_.clear();
     committed_ = true;
-}
-
-StandardOutput::StandardOutput(std::FILE *stream) : stream_(stream) { }
-
-void StandardOutput::fail()
-{
-    const int error = errno != 0 ? errno : EIO;
-    std::clearerr(stream_);
-    throw Failure("standard output", std::strerror(error));
-}
-
-void StandardOutput::write(std::string_view bytes)
-{
-    errno = 0;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size())
-        fail();
-}
-
-void StandardOutput::commit()
-{
-    errno = 0;
-    if (std::fflush(stream_) != 0 || std::ferror(stream_))
-        fail();
 }
 
 void guardTemporaryFiles()

@@ -5,8 +5,6 @@
 #include "common/failure.h"
 #include "common/windows/imaging_factory.h"
 
-#include <vector>
-
 namespace quellbit {
 
 using windows::ComPtr;
@@ -37,19 +35,7 @@ WICColor wicColor(std::int32_t value)
 std::string encodeTwoColourPng(std::int32_t width, std::int32_t height, const std::array<std::int32_t, 2> &palette,
                                std::span<const std::uint8_t> index)
 {
-    if (width <= 0 || height <= 0 || width > 32767 || height > 32767
-        || index.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
-        throw Failure({}, "no PNG of " + std::to_string(width) + " x " + std::to_string(height)
-                              + " pixels can be made from " + std::to_string(index.size()) + " dots");
-
-    // One bit a pixel, the leftmost in the high bit, rows padded to a byte.
-    const auto columns = static_cast<std::size_t>(width);
-    const std::size_t rowBytes = (columns + 7) / 8;
-    std::vector<BYTE> pixels(rowBytes * static_cast<std::size_t>(height));
-    for (std::size_t y = 0; y < static_cast<std::size_t>(height); ++y)
-        for (std::size_t x = 0; x < columns; ++x)
-            if (index[y * columns + x] != 0)
-                pixels[y * rowBytes + x / 8] = static_cast<BYTE>(pixels[y * rowBytes + x / 8] | (0x80 >> (x % 8)));
+    OneBitRows pixels = packOneBitRows(width, height, index);
 
     IWICImagingFactory &factory = windows::imagingFactory({});
     ComPtr<IStream> stream;
@@ -70,8 +56,8 @@ std::string encodeTwoColourPng(std::int32_t width, std::int32_t height, const st
     WICColor entries[2] = {wicColor(palette[0]), wicColor(palette[1])};
     check(colours->InitializeCustom(entries, 2));
     check(frame->SetPalette(colours.get()));
-    check(frame->WritePixels(static_cast<UINT>(height), static_cast<UINT>(rowBytes),
-                             static_cast<UINT>(pixels.size()), pixels.data()));
+    check(frame->WritePixels(static_cast<UINT>(height), static_cast<UINT>(pixels.rowBytes),
+                             static_cast<UINT>(pixels.bytes.size()), pixels.bytes.data()));
     check(frame->Commit());
     check(encoder->Commit());
 

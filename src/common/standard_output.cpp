@@ -1,0 +1,33 @@
+#include "common/output_file.h"
+
+#include "common/failure.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace quellbit {
+
+StandardOutput::StandardOutput(std::FILE *stream) : stream_(stream) { }
+
+void StandardOutput::fail()
+{
+    const int error = errno != 0 ? errno : EIO;
+    std::clearerr(stream_);
+    throw Failure("standard output", std::strerror(error));
+}
+
+void StandardOutput::write(std::string_view bytes)
+{
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size())
+        fail();
+}
+
+void StandardOutput::commit()
+{
+    errno = 0;
+    if (std::fflush(stream_) != 0 || std::ferror(stream_))
+        fail();
+}
+
+} // namespace quellbit
