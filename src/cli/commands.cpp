@@ -66,7 +66,7 @@ struct Picture {
 std::optional<Picture> acceptedPicture(Invocation &call, const std::string &path)
 {
     InputFile file(path);
-    const std::vector<std::uint8_t> bytes = readWholeFile(file);
+    const std::vector<std::uint8_t> bytes = readWholeFile(file, intakeSettledBy);
     Picture picture {takePicture(bytes, file.path()), {file.device(), file.inode()}};
     if (picture.intake.verdict == Verdict::Accepted)
         return picture;
@@ -365,7 +365,8 @@ int prepare(Invocation &call)
     const bool done = eachPicture(call, defaultBitmap, "bitmap", "prepared",
                                   [&](const std::string &path, const std::string &target, const OutputDestination &destination) {
         InputFile input(path);
-        const std::vector<std::uint8_t> bytes = readWholeFile(input);
+        const std::vector<std::uint8_t> bytes
+            = readWholeFile(input, [&](std::span<const std::uint8_t> head) { return prepareSettledBy(head, options.frame); });
         const PreparedPicture prepared = preparePicture(bytes, input.path(), options);
         if (call.isStandardOutput(target, destination.existing)) {
             call.print(prepared.bitmap());

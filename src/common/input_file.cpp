@@ -5,6 +5,8 @@
 
 #include "common/failure.h"
 
+#include <algorithm>
+
 namespace quellbit {
 
 namespace {
@@ -17,15 +19,24 @@ std::string limitText(std::uint64_t limit)
     return text;
 }
 
-std::vector<std::uint8_t> readWholeBytes(InputFile &file)
+std::vector<std::uint8_t> readWholeBytes(InputFile &file, const HeadSettles &settles)
 {
     // One byte more than the size: a file that has grown since the open is
-    // read on, and the end is seen without a second pass.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.size()) + 1);
+    // read on, and the end is seen without a second pass. A head that may
+    // settle the matter is read first, alone.
+    const std::size_t whole = static_cast<std::size_t>(file.size()) + 1;
+    std::vector<std::uint8_t> bytes(settles && whole > kHeadBytes ? kHeadBytes : whole);
     std::size_t used = 0;
+    bool asked = !settles;
     for (;;) {
-        if (used == bytes.size())
-            bytes.resize(bytes.size() * 2);
+        if (used == bytes.size()) {
+            if (!asked && used >= kHeadBytes) {
+                asked = true;
+                if (settles(bytes))
+                    return bytes;
+            }
+            bytes.resize(std::max(whole, bytes.size() * 2));
+        }
         const std::size_t got
             = file.read(std::span(reinterpret_cast<char *>(bytes.data()) + used, bytes.size() - used));
         if (got == 0)
@@ -72,7 +83,12 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t l
 
 std::vector<std::uint8_t> readWholeFile(InputFile &file)
 {
-    return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file); });
+    return readWholeFile(file, nullptr);
+}
+
+std::vector<std::uint8_t> readWholeFile(InputFile &file, const HeadSettles &settles)
+{
+    return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file, settles); });
 }
 
 } // namespace quellbit

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -75,5 +76,16 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t l
 
 // All bytes of a file already open, from where its reading stands.
 std::vector<std::uint8_t> readWholeFile(InputFile &file);
+
+// Whether the first bytes of a file already settle what is done with it
+// (its headers refuse it), so that the rest need not be read.
+using HeadSettles = std::function<bool(std::span<const std::uint8_t> head)>;
+
+// How many bytes make the head that `settles` is asked about.
+inline constexpr std::size_t kHeadBytes = 64 * 1024;
+
+// As above, for a file longer than kHeadBytes: when `settles` says the first
+// kHeadBytes are enough, they alone are returned and the rest is not read.
+std::vector<std::uint8_t> readWholeFile(InputFile &file, const HeadSettles &settles);
 
 } // namespace quellbit

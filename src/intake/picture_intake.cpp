@@ -206,8 +206,18 @@ PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string
 
 PictureIntake takePicture(const std::string &path)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
+    InputFile file(path);
+    const std::vector<std::uint8_t> bytes = readWholeFile(file, intakeSettledBy);
     return takePicture(bytes, path);
+}
+
+bool intakeSettledBy(std::span<const std::uint8_t> head)
+{
+    try {
+        return judgeHeaders(parseBitmapHeaders(head, {}).info) != Verdict::Accepted;
+    } catch (const Failure &) {
+        return false; // the whole file tells
+    }
 }
 
 } // namespace quellbit

@@ -44,6 +44,11 @@ PictureIntake takePicture(const std::string &path);
 // in messages.
 PictureIntake takePicture(std::span<const std::uint8_t> bytes, const std::string &name);
 
+// Whether the first bytes of a file settle its intake: they hold its
+// headers, and the headers refuse the picture (readWholeFile's HeadSettles).
+// takePicture gives the same verdict for them as for the whole file.
+bool intakeSettledBy(std::span<const std::uint8_t> head);
+
 // The decoder itself, for a one-bit picture of any size (biWidth above 0,
 // biHeight not 0; rows bottom-up, or top-down when biHeight is negative):
 // `row` receives each row from the top, once, as the colour values of its

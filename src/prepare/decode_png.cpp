@@ -272,7 +272,7 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     // Each pass of an interlaced picture fills in pixels all over it: the
     // rows are complete only after the last pass.
     if (reader.rowBytes > kLargestInterlaced / reader.height)
-        throw Failure(name,
+        throw TooLarge(name,
             "an interlaced picture of " + std::to_string(reader.width) + " x " + std::to_string(reader.height)
                 + " pixels is too large to read whole " + largestHeldText());
     std::vector<png_byte> image(reader.rowBytes * reader.height);

@@ -12,7 +12,7 @@ void checkHeldSize(std::int64_t width, std::int64_t height, std::uint64_t bytesP
 {
     // Both sides are at most kLargestSide here, so the product cannot overflow.
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) * bytesPerPixel > kLargestHeld)
-        throw Failure(name,
+        throw TooLarge(name,
             what + " of " + std::to_string(width) + " x " + std::to_string(height)
                 + " pixels is too large to hold whole " + largestHeldText());
 }

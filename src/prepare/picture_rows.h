@@ -6,6 +6,8 @@
 // than a row or two of pixels, so a large picture never has to fit in memory
 // as a whole.
 
+#include "common/failure.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -50,8 +52,15 @@ public:
 inline constexpr std::int64_t kLargestSide = std::int64_t {1} << 20;
 inline constexpr std::int64_t kLargestArea = std::int64_t {1} << 28;
 
-// Throws Failure naming `name` for an empty picture or one larger than the
-// limits above.
+// The Failure for a picture larger than prepare takes, which its headers
+// alone decide (checkPictureSize, and the bounds on what a decoder holds).
+class TooLarge : public Failure {
+public:
+    using Failure::Failure;
+};
+
+// Throws Failure naming `name` for an empty picture, and TooLarge for one
+// larger than the limits above.
 void checkPictureSize(std::int64_t width, std::int64_t height, const std::string &name);
 
 } // namespace quellbit

@@ -17,7 +17,7 @@ void checkPictureSize(std::int64_t width, std::int64_t height, const std::string
         throw Failure(
             name, "a picture of " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
     if (width > kLargestSide || height > kLargestSide || width * height > kLargestArea)
-        throw Failure(name,
+        throw TooLarge(name,
             "a picture of " + std::to_string(width) + " x " + std::to_string(height)
                 + " pixels is more than prepare takes (at most 1,048,576 pixels on a side "
                   "and 268,435,456 in all)");
@@ -167,6 +167,21 @@ std::string prepareCommand(const std::string &picturePath)
         path = quoted + "'";
     }
     return "quellbit-cli prepare " + path;
+}
+
+bool prepareSettledBy(std::span<const std::uint8_t> head, int frame)
+{
+    // Only a size the headers refuse settles it: any other failure may be
+    // where the head ends, and the whole file tells.
+    try {
+        HeaderProbe probe;
+        decodePicture(head, {}, probe, frame);
+    } catch (const TooLarge &) {
+        return true;
+    } catch (const HeadersJudged &) {
+    } catch (const Failure &) {
+    }
+    return false;
 }
 
 std::string prepareSuggestion(std::span<const std::uint8_t> bytes, const std::string &picturePath)

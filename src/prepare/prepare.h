@@ -53,6 +53,11 @@ PreparedPicture preparePicture(
 PreparedPicture prepareDecoded(
     const std::function<void(PictureRows &)> &decode, const PrepareOptions &options, const std::string &name);
 
+// Whether the first bytes of a picture settle prepare: its headers say it is
+// larger than prepare takes, which preparePicture then says for them as for
+// the whole file (readWholeFile's HeadSettles). `frame` as in the options.
+bool prepareSettledBy(std::span<const std::uint8_t> head, int frame);
+
 // One line on what was done:
 // "photo.png 1024 x 768 -> fit 171 x 128, Floyd-Steinberg, 38 % black -> photo-lcd.bmp".
 std::string describePreparation(const std::string &picture, const PreparedPicture &prepared,

@@ -182,3 +182,39 @@ TEST_CASE("input file limit")
         CHECK_EQ(row.input ? testbmp::withStandardInput(row.input(), read) : read(), row.outcome);
     }
 }
+
+// A file whose head settles it is read no further; one whose head does
+// not, or no longer than a head, is read whole. The intake's head settles
+// a bitmap its headers refuse, and nothing else.
+TEST_CASE("a head that settles the file")
+{
+    testbmp::TempFolder dir;
+    const std::string tall = testbmp::build({.height = 4096}); // 30 bytes a row: far over a head
+    const std::string good = testbmp::build({});
+    REQUIRE(testbmp::save(dir.file("tall.bmp"), tall));
+    REQUIRE(testbmp::save(dir.file("good.bmp"), good));
+    struct Row {
+        const char *name;
+        const char *file;
+        bool settles;
+        std::size_t read;
+        bool asked;
+    };
+    for (const Row &row : std::initializer_list<Row> {{"a long file its head settles", "tall.bmp", true, kHeadBytes, true},
+             {"a long file its head leaves open", "tall.bmp", false, tall.size(), true},
+             {"a file no longer than a head", "good.bmp", true, good.size(), false}}) {
+        INFO(row.name);
+        InputFile file(dir.file(row.file));
+        bool asked = false;
+        const std::vector<std::uint8_t> bytes = readWholeFile(file, [&](std::span<const std::uint8_t> head) {
+            asked = true;
+            CHECK_EQ(head.size(), kHeadBytes);
+            return row.settles;
+        });
+        CHECK_EQ(bytes.size(), row.read);
+        CHECK_EQ(asked, row.asked);
+    }
+    CHECK(intakeSettledBy(bytesOf(tall).first(kHeadBytes)));
+    CHECK_FALSE(intakeSettledBy(bytesOf(good)));
+    CHECK_FALSE(intakeSettledBy(bytesOf(tall).first(20))); // headers cut short: the whole file tells
+}

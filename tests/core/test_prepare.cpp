@@ -492,6 +492,9 @@ TEST_CASE("refusals name the file and the reason")
             CHECK_EQ(std::string("prepared"), expected);
         } catch (const Failure &e) {
             CHECK_EQ(std::string(e.what()).substr(0, expected.size()), expected);
+            // A refusal for size, and only that, is settled by the headers
+            // before the rest of the file is read.
+            CHECK_EQ(prepareSettledBy(row.bytes, 1), dynamic_cast<const TooLarge *>(&e) != nullptr);
         }
     }
 }
