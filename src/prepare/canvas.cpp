@@ -137,7 +137,11 @@ void CanvasBuilder::begin(std::int32_t width, std::int32_t height)
                 = {c, down_.weights[tap.weightAt + static_cast<std::size_t>(k)]};
     }
 
-    sums_.assign(static_cast<std::size_t>(kWidth * kHeight), 0.0);
+    downFirst_ = width < across_.coveredEnd - across_.coveredBegin;
+    if (downFirst_)
+        columnSums_.assign(static_cast<std::size_t>(kHeight) * static_cast<std::size_t>(width), 0.0);
+    else
+        sums_.assign(static_cast<std::size_t>(kWidth * kHeight), 0.0);
     light_.assign(static_cast<std::size_t>(width), 0.0f);
     acrossRow_.assign(static_cast<std::size_t>(kWidth), 0.0f);
 }
@@ -155,6 +159,17 @@ void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::ui
     table_.convert(samples, values.first(light_.size() * samplesPerPixel(samples)), light_);
 
     const float *light = light_.data();
+    if (downFirst_) {
+        const auto width = static_cast<std::size_t>(width_);
+        for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)];
+             e < rowStart_[static_cast<std::size_t>(y) + 1]; ++e) {
+            const auto [c, weight] = rowTargets_[e];
+            double *sums = columnSums_.data() + static_cast<std::size_t>(c) * width;
+            for (std::size_t x = 0; x < width; ++x)
+                sums[x] += static_cast<double>(weight) * light[x];
+        }
+        return;
+    }
     for (std::int32_t c = across_.coveredBegin; c < across_.coveredEnd; ++c) {
         const Tap &tap = across_.taps[static_cast<std::size_t>(c)];
         const float *w = across_.weights.data() + tap.weightAt;
@@ -173,6 +188,23 @@ void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::ui
     }
 }
 
+std::vector<double> CanvasBuilder::acrossColumnSums() const
+{
+    std::vector<double> sums(static_cast<std::size_t>(kWidth * kHeight), 0.0);
+    for (std::int32_t c = down_.coveredBegin; c < down_.coveredEnd; ++c) {
+        const double *columns = columnSums_.data() + static_cast<std::size_t>(c) * static_cast<std::size_t>(width_);
+        for (std::int32_t x = across_.coveredBegin; x < across_.coveredEnd; ++x) {
+            const Tap &tap = across_.taps[static_cast<std::size_t>(x)];
+            double sum = 0;
+            for (std::int32_t k = 0; k < tap.count; ++k)
+                sum += static_cast<double>(across_.weights[tap.weightAt + static_cast<std::size_t>(k)])
+                    * columns[tap.first + k];
+            sums[static_cast<std::size_t>(c * kWidth + x)] = sum / tap.total;
+        }
+    }
+    return sums;
+}
+
 Canvas CanvasBuilder::finish() const
 {
     Canvas canvas;
@@ -185,6 +217,8 @@ Canvas CanvasBuilder::finish() const
         canvas.left = canvas.right = canvas.top = canvas.bottom = 0;
         return canvas;
     }
+    const std::vector<double> acrossFromColumns = downFirst_ ? acrossColumnSums() : std::vector<double> {};
+    const std::vector<double> &sums = downFirst_ ? acrossFromColumns : sums_;
     for (std::int32_t y = canvas.top; y < canvas.bottom; ++y) {
         const Tap &tap = down_.taps[static_cast<std::size_t>(y)];
         double total = 0;
@@ -192,7 +226,7 @@ Canvas CanvasBuilder::finish() const
             total += static_cast<double>(down_.weights[tap.weightAt + static_cast<std::size_t>(k)]);
         for (std::int32_t x = canvas.left; x < canvas.right; ++x) {
             const std::size_t at = static_cast<std::size_t>(y * kWidth + x);
-            canvas.light[at] = static_cast<float>(sums_[at] / total);
+            canvas.light[at] = static_cast<float>(sums[at] / total);
         }
     }
     return canvas;

@@ -102,6 +102,14 @@ private:
     std::vector<double> sums_; // canvas, before dividing by the row totals
     std::vector<float> light_; // the light of the current source row
     std::vector<float> acrossRow_; // the current row resampled across
+    // A picture narrower than its place on the canvas is resampled down
+    // first, in its own columns (canvas rows x source columns), and across
+    // once per canvas row at the end: each source row then costs its own
+    // width, not the canvas's.
+    bool downFirst_ = false;
+    std::vector<double> columnSums_;
+    // The canvas sums from columnSums_.
+    std::vector<double> acrossColumnSums() const;
 };
 
 } // namespace quellbit
