@@ -185,11 +185,11 @@ release: $(STAMPS)/deps
 # AddressSanitizer keeps freed memory in a small quarantine only and hands
 # free pages back to the system, so that what counts is the input's, not
 # what earlier inputs left in its allocator. Leaks are looked for after each
-# input, not once more at exit (where LeakSanitizer's stopping of threads has
-# failed under load, an empty "crash"). A unit may take 60 s: the fuzz build
-# runs the resampling 25 to 80 times slower than a release build, and the
-# largest picture prepare takes (2^28 pixels, which RLE encodes in a few
-# bytes) costs up to a second there.
+# input, not once more at exit: a run once ended there with an empty "crash"
+# and no report, as LeakSanitizer does when it cannot stop the threads. A
+# unit may take 60 s: the largest picture prepare takes (2^28 pixels, which
+# RLE encodes in a few bytes) costs up to a second in a release build, and
+# the fuzz build resamples 25 to 80 times more slowly.
 FUZZ_ASAN := quarantine_size_mb=16:allocator_release_to_os_interval_ms=500:leak_check_at_exit=0
 fuzz: $(STAMPS)/deps
 	cmake --preset fuzz
