@@ -26,6 +26,7 @@
 #include "common/file_id.h"
 #include "common/sinks.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -52,6 +53,9 @@ public:
     const std::string &path() const { return path_; }
 
 private:
+    // Writes are gathered up to this many bytes; a larger one goes at once.
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
     void flushBuffer();
     void discard();
     [[noreturn]] void fail(const std::string &what, int error);

@@ -19,7 +19,6 @@ namespace quellbit {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
 constexpr int kLongestLinkChain = 40; // as the kernel allows
 
 std::string systemReason(int error)
@@ -304,20 +303,6 @@ void OutputFile::flushBuffer()
         done += static_cast<std::size_t>(written);
     }
     buffer_.clear();
-}
-
-void OutputFile::write(std::string_view bytes)
-{
-    if (fd_ < 0)
-        throw Failure(path_, "cannot be written: the file is already closed");
-    if (buffer_.size() + bytes.size() > kBufferSize)
-        flushBuffer();
-    if (bytes.size() >= kBufferSize) {
-        buffer_.assign(bytes);
-        flushBuffer();
-        return;
-    }
-    buffer_.append(bytes);
 }
 
 void OutputFile::commit()

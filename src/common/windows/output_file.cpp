@@ -14,7 +14,6 @@ using windows::systemReason;
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
 
 // The attributes a replaced file keeps. The archive attribute is left as
 // the new file has it (set: its content is new), and read-only never comes
@@ -190,20 +189,6 @@ void OutputFile::flushBuffer()
         done += written;
     }
     buffer_.clear();
-}
-
-void OutputFile::write(std::string_view bytes)
-{
-    if (fd_ == -1)
-        throw Failure(path_, "cannot be written: the file is already closed");
-    if (buffer_.size() + bytes.size() > kBufferSize)
-        flushBuffer();
-    if (bytes.size() >= kBufferSize) {
-        buffer_.assign(bytes);
-        flushBuffer();
-        return;
-    }
-    buffer_.append(bytes);
 }
 
 void OutputFile::commit()

@@ -1,3 +1,6 @@
+// What writing does on every platform: an output file's buffer, and
+// standard output as a sink.
+
 #include "common/output_file.h"
 
 #include "common/failure.h"
@@ -6,6 +9,20 @@
 #include <cstring>
 
 namespace quellbit {
+
+void OutputFile::write(std::string_view bytes)
+{
+    if (fd_ < 0)
+        throw Failure(path_, "cannot be written: the file is already closed");
+    if (buffer_.size() + bytes.size() > kBufferSize)
+        flushBuffer();
+    if (bytes.size() >= kBufferSize) {
+        buffer_.assign(bytes);
+        flushBuffer();
+        return;
+    }
+    buffer_.append(bytes);
+}
 
 StandardOutput::StandardOutput(std::FILE *stream) : stream_(stream) { }
 
