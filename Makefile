@@ -187,9 +187,9 @@ release: $(STAMPS)/deps
 # what earlier inputs left in its allocator. Leaks are looked for after each
 # input, not once more at exit: a run once ended there with an empty "crash"
 # and no report, as LeakSanitizer does when it cannot stop the threads. A
-# unit may take 60 s: the largest picture prepare takes (2^28 pixels, which
-# RLE encodes in a few bytes) costs up to a second in a release build, and
-# the fuzz build resamples 25 to 80 times more slowly.
+# unit may take 60 s: the fuzz build resamples 25 to 80 times more slowly
+# than a release build, where the largest pictures prepare takes cost a
+# good part of a second.
 FUZZ_ASAN := quarantine_size_mb=16:allocator_release_to_os_interval_ms=500:leak_check_at_exit=0
 fuzz: $(STAMPS)/deps
 	cmake --preset fuzz

@@ -156,20 +156,37 @@ void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::ui
 {
     if (!wants(y))
         return;
-    table_.convert(samples, values.first(light_.size() * samplesPerPixel(samples)), light_);
+    takeLight(samples, values);
+    for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)]; e < rowStart_[static_cast<std::size_t>(y) + 1]; ++e)
+        addTo(rowTargets_[e].first, static_cast<double>(rowTargets_[e].second));
+}
 
-    const float *light = light_.data();
-    if (downFirst_) {
-        const auto width = static_cast<std::size_t>(width_);
-        for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)];
-             e < rowStart_[static_cast<std::size_t>(y) + 1]; ++e) {
-            const auto [c, weight] = rowTargets_[e];
-            double *sums = columnSums_.data() + static_cast<std::size_t>(c) * width;
-            for (std::size_t x = 0; x < width; ++x)
-                sums[x] += static_cast<double>(weight) * light[x];
+void CanvasBuilder::sameRows(std::int32_t from, std::int32_t to, Samples samples, std::span<const std::uint8_t> values)
+{
+    from = std::max(from, 0);
+    to = std::min(to, height_);
+    runWeights_.assign(static_cast<std::size_t>(kHeight), 0.0);
+    bool wanted = false;
+    for (std::int32_t y = from; y < to; ++y)
+        for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)]; e < rowStart_[static_cast<std::size_t>(y) + 1];
+             ++e) {
+            runWeights_[static_cast<std::size_t>(rowTargets_[e].first)] += static_cast<double>(rowTargets_[e].second);
+            wanted = true;
         }
+    if (!wanted)
         return;
-    }
+    takeLight(samples, values);
+    for (std::int32_t c = 0; c < kHeight; ++c)
+        if (runWeights_[static_cast<std::size_t>(c)] != 0)
+            addTo(c, runWeights_[static_cast<std::size_t>(c)]);
+}
+
+void CanvasBuilder::takeLight(Samples samples, std::span<const std::uint8_t> values)
+{
+    table_.convert(samples, values.first(light_.size() * samplesPerPixel(samples)), light_);
+    if (downFirst_)
+        return;
+    const float *light = light_.data();
     for (std::int32_t c = across_.coveredBegin; c < across_.coveredEnd; ++c) {
         const Tap &tap = across_.taps[static_cast<std::size_t>(c)];
         const float *w = across_.weights.data() + tap.weightAt;
@@ -179,13 +196,20 @@ void CanvasBuilder::row(std::int32_t y, Samples samples, std::span<const std::ui
             sum += w[k] * v[k];
         acrossRow_[static_cast<std::size_t>(c)] = sum / tap.total;
     }
-    for (std::uint32_t e = rowStart_[static_cast<std::size_t>(y)];
-         e < rowStart_[static_cast<std::size_t>(y) + 1]; ++e) {
-        const auto [c, weight] = rowTargets_[e];
-        double *sums = sums_.data() + static_cast<std::ptrdiff_t>(c) * kWidth;
-        for (std::int32_t x = across_.coveredBegin; x < across_.coveredEnd; ++x)
-            sums[x] += static_cast<double>(weight) * acrossRow_[static_cast<std::size_t>(x)];
+}
+
+void CanvasBuilder::addTo(std::int32_t c, double weight)
+{
+    if (downFirst_) {
+        const auto width = static_cast<std::size_t>(width_);
+        double *sums = columnSums_.data() + static_cast<std::size_t>(c) * width;
+        for (std::size_t x = 0; x < width; ++x)
+            sums[x] += weight * light_[x];
+        return;
     }
+    double *sums = sums_.data() + static_cast<std::ptrdiff_t>(c) * kWidth;
+    for (std::int32_t x = across_.coveredBegin; x < across_.coveredEnd; ++x)
+        sums[x] += weight * acrossRow_[static_cast<std::size_t>(x)];
 }
 
 std::vector<double> CanvasBuilder::acrossColumnSums() const

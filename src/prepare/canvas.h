@@ -59,6 +59,9 @@ public:
     void begin(std::int32_t width, std::int32_t height) override;
     bool wants(std::int32_t y) const override;
     void row(std::int32_t y, Samples samples, std::span<const std::uint8_t> values) override;
+    // A run of like rows costs one row: each canvas row takes it once, by
+    // the sum of the weights the run's rows have there.
+    void sameRows(std::int32_t from, std::int32_t to, Samples samples, std::span<const std::uint8_t> values) override;
 
     std::int32_t sourceWidth() const { return width_; }
     std::int32_t sourceHeight() const { return height_; }
@@ -110,6 +113,11 @@ private:
     std::vector<double> columnSums_;
     // The canvas sums from columnSums_.
     std::vector<double> acrossColumnSums() const;
+    // The light of a source row into light_ (and across into acrossRow_).
+    void takeLight(Samples samples, std::span<const std::uint8_t> values);
+    // The row taken adds to canvas row c by `weight`.
+    void addTo(std::int32_t c, double weight);
+    std::vector<double> runWeights_; // sameRows(): a weight for each canvas row
 };
 
 } // namespace quellbit

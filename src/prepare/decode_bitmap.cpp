@@ -292,6 +292,15 @@ void decodeRunLength(
         blank = true;
         ++stored;
     };
+    // `count` rows more that the data skips, blank, as one run.
+    auto skipRows = [&](std::int64_t count) {
+        const std::int32_t n = static_cast<std::int32_t>(std::min<std::int64_t>(count, layout.height - stored));
+        if (n <= 0)
+            return;
+        const std::int32_t from = layout.topDown ? stored : layout.height - stored - n;
+        rows.sameRows(from, from + n, Samples::Rgba, out); // `out` is blank after emit()
+        stored += n;
+    };
     auto put = [&](unsigned index) {
         if (x < width && stored < layout.height) {
             if (index >= layout.palette.size())
@@ -334,15 +343,17 @@ void decodeRunLength(
             emit();
             x = 0;
         } else if (c == 1) { // end of picture
-            while (stored < layout.height)
-                emit();
+            emit();
+            skipRows(layout.height);
             return;
         } else if (c == 2) { // move right and up
             if (end - at < 2)
                 throw endsEarly();
             x += bytes[at];
-            for (unsigned k = 0; k < bytes[at + 1] && stored < layout.height; ++k)
+            if (bytes[at + 1] > 0) {
                 emit();
+                skipRows(bytes[at + 1] - 1);
+            }
             at += 2;
         } else { // c pixels as they stand, padded to a whole 16-bit word
             const std::size_t length = four ? (c + 1) / 2 : c;

@@ -43,6 +43,14 @@ public:
     virtual bool wants(std::int32_t y) const = 0;
     // Row y, width * samplesPerPixel(samples) values.
     virtual void row(std::int32_t y, Samples samples, std::span<const std::uint8_t> values) = 0;
+    // Rows [from, to), each the same `values`: a run a decoder knows to be
+    // alike (the rows a run-length picture skips). Each is handed to row()
+    // unless the rows take the run at once.
+    virtual void sameRows(std::int32_t from, std::int32_t to, Samples samples, std::span<const std::uint8_t> values)
+    {
+        for (std::int32_t y = from; y < to; ++y)
+            row(y, samples, values);
+    }
 };
 
 // The largest picture prepare takes: each side at most 1,048,576 pixels
