@@ -6,6 +6,7 @@
 #include "common/input_file.h"
 #include "common/output_file.h"
 #include "common/shown_name.h"
+#include "common/text.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "intake/picture_intake.h"
@@ -302,8 +303,7 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
 {
     PrepareOptions options;
     int sizings = 0;
-    for (const auto &[name, sizing] : {std::pair {"fit", Sizing::Fit}, std::pair {"fill", Sizing::Fill},
-                                       std::pair {"stretch", Sizing::Stretch}, std::pair {"crop", Sizing::Crop}})
+    for (const auto &[name, sizing] : kSizingNames)
         if (call.has(name)) {
             options.sizing = sizing;
             ++sizings;
@@ -331,14 +331,10 @@ std::variant<PrepareOptions, std::string> prepareOptions(const Invocation &call)
             return "--threshold takes a whole percent from 1 to 100, not \"" + *threshold + "\"";
     }
     if (dither) {
-        if (*dither == "floyd-steinberg")
-            options.tone = Tone::FloydSteinberg;
-        else if (*dither == "atkinson")
-            options.tone = Tone::Atkinson;
-        else if (*dither == "bayer")
-            options.tone = Tone::Bayer;
-        else
+        const std::optional<Tone> tone = named(kToneNames, *dither);
+        if (!tone || *tone == Tone::Threshold)
             return "--dither takes floyd-steinberg, atkinson or bayer, not \"" + *dither + "\"";
+        options.tone = *tone;
     }
     options.invert = call.has("invert");
     if (const std::string *frame = call.value("frame")) {

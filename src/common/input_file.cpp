@@ -81,11 +81,6 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t l
     return readWholeFile(file);
 }
 
-std::vector<std::uint8_t> readWholeFile(InputFile &file)
-{
-    return readWholeFile(file, nullptr);
-}
-
 std::vector<std::uint8_t> readWholeFile(InputFile &file, const HeadSettles &settles)
 {
     return namingFileOnNoMemory(file.path(), [&] { return readWholeBytes(file, settles); });

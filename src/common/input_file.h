@@ -74,9 +74,6 @@ private:
 // All bytes of the file at `path`, read once through an InputFile.
 std::vector<std::uint8_t> readWholeFile(const std::string &path, std::uint64_t limit = kLargestInput);
 
-// All bytes of a file already open, from where its reading stands.
-std::vector<std::uint8_t> readWholeFile(InputFile &file);
-
 // Whether the first bytes of a file already settle what is done with it
 // (its headers refuse it), so that the rest need not be read.
 using HeadSettles = std::function<bool(std::span<const std::uint8_t> head)>;
@@ -84,8 +81,9 @@ using HeadSettles = std::function<bool(std::span<const std::uint8_t> head)>;
 // How many bytes make the head that `settles` is asked about.
 inline constexpr std::size_t kHeadBytes = 64 * 1024;
 
-// As above, for a file longer than kHeadBytes: when `settles` says the first
-// kHeadBytes are enough, they alone are returned and the rest is not read.
-std::vector<std::uint8_t> readWholeFile(InputFile &file, const HeadSettles &settles);
+// All bytes of a file already open, from where its reading stands. Given
+// `settles`, a file longer than kHeadBytes whose first kHeadBytes it says are
+// enough gives those alone, and the rest is not read.
+std::vector<std::uint8_t> readWholeFile(InputFile &file, const HeadSettles &settles = nullptr);
 
 } // namespace quellbit

@@ -3,11 +3,14 @@
 // Small helpers for the text and the bytes the program writes and reads.
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <utility>
 
 namespace quellbit {
 
@@ -31,6 +34,16 @@ inline bool equalsIgnoringCase(std::string_view a, std::string_view b)
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
     });
+}
+
+// The value a table of names gives `name`, if any.
+template <typename Value, std::size_t N>
+std::optional<Value> named(const std::array<std::pair<std::string_view, Value>, N> &names, std::string_view name)
+{
+    for (const auto &[known, value] : names)
+        if (known == name)
+            return value;
+    return std::nullopt;
 }
 
 } // namespace quellbit

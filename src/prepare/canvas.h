@@ -19,12 +19,19 @@
 #include "prepare/light.h"
 #include "prepare/picture_rows.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quellbit {
 
 enum class Sizing { Fit, Fill, Stretch, Crop };
+
+// The sizings by the names the command line and the page give them.
+inline constexpr std::array<std::pair<std::string_view, Sizing>, 4> kSizingNames {
+    {{"fit", Sizing::Fit}, {"fill", Sizing::Fill}, {"stretch", Sizing::Stretch}, {"crop", Sizing::Crop}}};
 
 // Where the scaled picture lies: its size, and where its top-left pixel
 // lands on the canvas (negative where it is cut).

@@ -152,9 +152,6 @@ private:
     PngReader &reader_;
 };
 
-// Interlaced pictures are read whole: no more than any picture held whole.
-constexpr std::size_t kLargestInterlaced = kLargestHeld;
-
 // Deflate turns one byte into at most 1,032.
 constexpr std::uint64_t kLargestInflation = 1032;
 
@@ -271,7 +268,8 @@ void decodePng(std::span<const std::uint8_t> bytes, const std::string &name, Pic
     }
     // Each pass of an interlaced picture fills in pixels all over it: the
     // rows are complete only after the last pass.
-    if (reader.rowBytes > kLargestInterlaced / reader.height)
+    // Interlaced pictures are read whole: no more than any picture held whole.
+    if (reader.rowBytes > kLargestHeld / reader.height)
         throw TooLarge(name,
             "an interlaced picture of " + std::to_string(reader.width) + " x " + std::to_string(reader.height)
                 + " pixels is too large to read whole " + largestHeldText());

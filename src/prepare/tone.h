@@ -14,12 +14,20 @@
 
 #include "prepare/canvas.h"
 
+#include <array>
 #include <cstdint>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quellbit {
 
 enum class Tone { Threshold, FloydSteinberg, Atkinson, Bayer };
+
+// The tones by name: "threshold", and the dithers the command line's
+// --dither takes.
+inline constexpr std::array<std::pair<std::string_view, Tone>, 4> kToneNames {{{"threshold", Tone::Threshold},
+    {"floyd-steinberg", Tone::FloydSteinberg}, {"atkinson", Tone::Atkinson}, {"bayer", Tone::Bayer}}};
 
 inline constexpr int kDefaultThreshold = 50;
 

@@ -4,6 +4,7 @@
 // made here, by the same code as the window and quellbit-cli.
 
 #include "common/failure.h"
+#include "common/text.h"
 #include "convert/data_file.h"
 #include "convert/scan.h"
 #include "intake/bitmap_encoder.h"
@@ -148,16 +149,10 @@ val dataFileBitmap(const val &bytes, const std::string &name)
 PrepareOptions optionsOf(const val &options)
 {
     PrepareOptions o;
-    const std::string sizing = options["sizing"].as<std::string>();
-    o.sizing = sizing == "fill" ? Sizing::Fill : sizing == "stretch" ? Sizing::Stretch
-        : sizing == "crop"      ? Sizing::Crop
-                                : Sizing::Fit;
+    o.sizing = named(kSizingNames, options["sizing"].as<std::string>()).value_or(Sizing::Fit);
     o.cropX = options["cropX"].as<std::int32_t>();
     o.cropY = options["cropY"].as<std::int32_t>();
-    const std::string tone = options["tone"].as<std::string>();
-    o.tone = tone == "floyd-steinberg" ? Tone::FloydSteinberg : tone == "atkinson" ? Tone::Atkinson
-        : tone == "bayer"              ? Tone::Bayer
-                                       : Tone::Threshold;
+    o.tone = named(kToneNames, options["tone"].as<std::string>()).value_or(Tone::Threshold);
     o.threshold = options["threshold"].as<int>();
     o.invert = options["invert"].as<bool>();
     return o;
